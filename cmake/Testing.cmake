@@ -1,0 +1,33 @@
+# GoogleTest from the Debian sources, built for every configuration (the MinGW
+# ones included), and the helper that registers a test program with ctest.
+set(ZKV_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${ZKV_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The Wine prefix that scripts/test prepares; Windows tests run inside it.
+get_filename_component(_zkv_build_root ${CMAKE_BINARY_DIR} DIRECTORY)
+set(ZKV_WINEPREFIX ${_zkv_build_root}/wineprefix CACHE PATH "Wine prefix of the Windows tests")
+
+# zkv_add_test(<name> SOURCES <files...> [LIBS <libs...>] [LABELS <labels...>]
+#              [RESOURCE_LOCK <locks...>] [TIMEOUT <s>])
+# Builds a GoogleTest program and registers it as <config>.<name>; on the
+# Windows configurations ctest runs it through Wine in the test prefix.
+function(zkv_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set(test_name ${ZKV_CONFIG}.${name})
+  add_test(NAME ${test_name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${test_name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${ZKV_CONFIG};${T_LABELS}")
+  if(T_RESOURCE_LOCK)
+    set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
+  endif()
+  if(WIN32)
+    set_tests_properties(${test_name} PROPERTIES
+      ENVIRONMENT "WINEPREFIX=${ZKV_WINEPREFIX};WINEDEBUG=-all;ZKV_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+  endif()
+endfunction()

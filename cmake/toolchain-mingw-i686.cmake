@@ -1,0 +1,15 @@
+# MinGW-w64 i686: the system's own 32-bit Windows target.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(ZKV_CONFIG win32)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Every x86 Windows since 8 requires SSE2, so the 32-bit build may assume it.
+set(CMAKE_C_FLAGS_INIT "-msse2")
+set(CMAKE_CXX_FLAGS_INIT "-msse2")
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
