@@ -1,0 +1,4 @@
+// The base layer under its customary DirectShow header name.
+#pragma once
+
+#include "BaseClasses.h"

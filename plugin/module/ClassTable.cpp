@@ -1,0 +1,13 @@
+// The module's classes, in the order registration walks them (unregistration
+// walks them backwards): 0 streaming configuration page, 1 interface handler,
+// 2 video proc amp page.
+#include "BaseClasses.h"
+#include "ZKVInterface.h"
+#include "ZKVInterfaceHandler.h"
+
+CFactoryTemplate g_Templates[] = {
+    {L"ZKV KSProxy Extension Sample Interface Handler", &CLSID_ZKVInterfaceHandler,
+     CZKVInterface::CreateInstance, NULL, NULL},
+};
+
+int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);
