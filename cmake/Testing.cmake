@@ -24,6 +24,8 @@ function(zkv_add_test name)
   endif()
   set_tests_properties(${test_name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${ZKV_CONFIG};${T_LABELS}")
   if(T_RESOURCE_LOCK)
+    # The 32-bit and 64-bit registry views are separate: a lock holds per configuration.
+    list(TRANSFORM T_RESOURCE_LOCK APPEND ".${ZKV_CONFIG}")
     set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
   endif()
   if(WIN32)
