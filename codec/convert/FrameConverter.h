@@ -1,0 +1,63 @@
+// The frame converters: each turns one packed, top-down camera frame into a
+// bottom-up 32-bit image of the same width and height (blue, green, red,
+// fourth byte per pixel, rows of 4 x W bytes). ICM_DECOMPRESS runs the one
+// chosen at ICM_DECOMPRESS_BEGIN through kFrameConverters.
+#pragma once
+
+#include "driver/CodecPlatform.h"
+
+enum class ConverterKind : DWORD {
+    Mono8 = 0,
+    Mono16 = 1,
+    Yuv444 = 2,
+    Yuv411 = 3,
+    BayerFast = 4,
+    BayerNearest = 5,
+    BayerEdge = 6,
+};
+constexpr std::size_t kConverterKindCount = 7;
+
+// The colours of the top-left 2 x 2 pixels of a raw Bayer frame, row by row.
+enum class BayerTile : DWORD {
+    None = 0,
+    RGGB = 1,
+    GRBG = 2,
+    GBRG = 3,
+    BGGR = 4,
+};
+
+// (input format, input bytes, output format, output bytes, tile code). Only the
+// input's width and height are read; the caller has checked that both buffers
+// hold the frame (see FormatTests.h).
+using FrameConverter = void (*)(const BITMAPINFOHEADER* inFormat, const void* in,
+                                const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
+
+// Indexed by ConverterKind.
+extern const FrameConverter kFrameConverters[kConverterKindCount];
+
+// The plain scalar converters, one family per file.
+void Mono8(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
+           void* out, DWORD tile);
+void Mono16(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
+            void* out, DWORD tile);
+void Yuv444(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
+            void* out, DWORD tile);
+void Yuv411(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
+            void* out, DWORD tile);
+void BayerFast(const BITMAPINFOHEADER* inFormat, const void* in,
+               const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
+void BayerNearest(const BITMAPINFOHEADER* inFormat, const void* in,
+                  const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
+void BayerEdge(const BITMAPINFOHEADER* inFormat, const void* in,
+               const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
+
+// The shared YUV-to-RGB formula: writes bytes 0, 1 and 2 of one output pixel
+// (blue, green, red) from a luma byte and the two chroma bytes in stream order.
+void YuvToRgbPixel(std::uint8_t y, std::uint8_t c0, std::uint8_t c1, std::uint8_t* pixel);
+
+// The output row in memory of input row r: the image is stored bottom-up.
+inline std::uint8_t* OutputRow(void* out, std::uint32_t width, std::uint32_t height,
+                               std::uint32_t r) {
+    return static_cast<std::uint8_t*>(out) +
+           static_cast<std::size_t>(height - 1 - r) * width * 4;
+}

@@ -1,0 +1,3 @@
+#include "CodecTrace.h"
+
+void CodecTrace(const char*, ...) {}
