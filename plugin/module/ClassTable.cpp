@@ -4,10 +4,15 @@
 #include "BaseClasses.h"
 #include "ZKVInterface.h"
 #include "ZKVInterfaceHandler.h"
+#include "ZKVPluginClasses.h"
+#include "ZKVStreamingConfigPage.h"
+#include "ZKVVideoProcAmpPage.h"
 
 CFactoryTemplate g_Templates[] = {
+    {L"ZKV Streaming Config", &CLSID_ZKVStreamingConfigPage, CZKVStreamingConfigPage::CreateInstance, NULL, NULL},
     {L"ZKV KSProxy Extension Sample Interface Handler", &CLSID_ZKVInterfaceHandler,
      CZKVInterface::CreateInstance, NULL, NULL},
+    {L"ZKV Video Proc Amp", &CLSID_ZKVVideoProcAmpPage, CZKVVideoProcAmpPage::CreateInstance, NULL, NULL},
 };
 
 int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);

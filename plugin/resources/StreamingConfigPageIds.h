@@ -1,0 +1,27 @@
+// Resource ids of the streaming configuration page (dialog 100).
+#pragma once
+
+#define IDS_STREAMING_CONFIG_TITLE 1
+#define IDD_STREAMING_CONFIG 100
+
+#define IDC_ENABLE_FORMAT7 207
+#define IDC_FORMAT7_TOP 208
+#define IDC_FORMAT7_LEFT 209
+#define IDC_FORMAT7_SPEED 211
+#define IDC_FORMAT7_WIDTH 212
+#define IDC_APPLY_FORMAT7 213
+#define IDC_FORMAT7_HEIGHT 214
+#define IDC_RESOLUTION 248
+#define IDC_CONVERSION 249
+#define IDC_UNIT_X 251
+#define IDC_UNIT_Y 252
+#define IDC_MAX_IMAGE_SIZE 253
+#define IDC_PIXEL_FORMAT 259
+#define IDC_BUFFER_COUNT 260
+#define IDC_GET_BUFFER_SIZE 261
+#define IDC_SET_BUFFER_SIZE 262
+#define IDC_FORMAT7_MODE 265
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

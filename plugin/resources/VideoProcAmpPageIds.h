@@ -1,0 +1,75 @@
+// Resource ids of the video proc amp page (dialog 101) and its register editor.
+#pragma once
+
+#define IDS_VIDEO_PROC_AMP_TITLE 5
+#define IDD_VIDEO_PROC_AMP 101
+
+// Register editor.
+#define IDC_REG_ADDRESS 202
+#define IDC_REG_BYTE_0_7 203
+#define IDC_REG_BYTE_8_15 204
+#define IDC_REG_SET 205
+#define IDC_REG_GET 206
+#define IDC_REG_BYTE_24_31 207
+#define IDC_REG_BYTE_16_23 208
+#define IDC_REG_FLOAT 209
+#define IDC_REG_NAME 263
+
+// Value texts.
+#define IDC_BRIGHTNESS_TEXT 215
+#define IDC_HUE_TEXT 216
+#define IDC_SATURATION_TEXT 217
+#define IDC_GAMMA_TEXT 218
+#define IDC_GAIN_TEXT 220
+#define IDC_WB_RED_TEXT 223
+#define IDC_WB_BLUE_TEXT 224
+#define IDC_SHARPNESS_TEXT 225
+#define IDC_SHUTTER_TEXT 249
+
+// Sliders.
+#define IDC_BRIGHTNESS_SLIDER 219
+#define IDC_GAMMA_SLIDER 221
+#define IDC_SATURATION_SLIDER 226
+#define IDC_SHARPNESS_SLIDER 227
+#define IDC_GAIN_SLIDER 228
+#define IDC_HUE_SLIDER 229
+#define IDC_WB_RED_SLIDER 230
+#define IDC_WB_BLUE_SLIDER 231
+#define IDC_SHUTTER_SLIDER 247
+
+// Auto boxes.
+#define IDC_BRIGHTNESS_AUTO 222
+#define IDC_HUE_AUTO 232
+#define IDC_SATURATION_AUTO 233
+#define IDC_SHARPNESS_AUTO 234
+#define IDC_GAMMA_AUTO 235
+#define IDC_GAIN_AUTO 236
+#define IDC_WB_AUTO 238
+#define IDC_SHUTTER_AUTO 250
+
+// Labels.
+#define IDC_HUE_LABEL 239
+#define IDC_BRIGHTNESS_LABEL 240
+#define IDC_SATURATION_LABEL 241
+#define IDC_SHARPNESS_LABEL 242
+#define IDC_GAMMA_LABEL 243
+#define IDC_GAIN_LABEL 244
+#define IDC_WB_RED_LABEL 245
+#define IDC_WB_BLUE_LABEL 246
+#define IDC_SHUTTER_LABEL 248
+
+// On/Off boxes.
+#define IDC_BRIGHTNESS_ONOFF 251
+#define IDC_HUE_ONOFF 252
+#define IDC_SATURATION_ONOFF 253
+#define IDC_SHARPNESS_ONOFF 254
+#define IDC_GAMMA_ONOFF 255
+#define IDC_GAIN_ONOFF 256
+#define IDC_WB_ONOFF 258
+#define IDC_SHUTTER_ONOFF 259
+
+#define IDC_ABSOLUTE_MODE 264
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
