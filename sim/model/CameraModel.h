@@ -1,0 +1,134 @@
+// The register-level model of one IIDC camera and its driver: command and
+// status registers with the feature registers and their absolute values,
+// standard and Format 7 modes, the frame-buffer count, the video proc amp
+// mapping and the stream formats the capture pin offers. Not thread-safe:
+// VirtualDevice serialises access.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "DeviceKinds.h"
+#include "FeatureTable.h"
+#include "FrameFormats.h"
+#include "ModelResult.h"
+#include "ZKVRequests.h"
+
+namespace zkvsim {
+
+// Register addresses the model gives a meaning.
+constexpr std::uint32_t kRegInitialize = 0x000;
+constexpr std::uint32_t kRegCurVFrmRate = 0x600;
+constexpr std::uint32_t kRegCurVMode = 0x604;
+constexpr std::uint32_t kRegCurVFormat = 0x608;
+constexpr std::uint32_t kRegIsoEn = 0x614;
+constexpr std::uint32_t kRegSerialNumber = 0x1F20;
+constexpr std::uint32_t kRegisterSpaceEnd = 0x2000;  // last quadlet at 0x2000
+constexpr std::uint32_t kFormat7 = 7;
+
+constexpr std::uint32_t kDefaultBufferCount = 4;
+constexpr std::uint32_t kMaxBufferCount = 64;
+
+// A stream format of the capture pin in platform-neutral terms.
+struct StreamFormat {
+    std::uint32_t fourcc = 0;  // biCompression (0: 24-bit RGB)
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    bool format7 = false;      // a Format 7 region rather than a standard mode
+    std::uint32_t left = 0;    // region position on the sensor (Format 7)
+    std::uint32_t top = 0;
+    std::uint32_t sceneWidth = 0;   // the picture the frame is cut from
+    std::uint32_t sceneHeight = 0;
+    std::int64_t frameInterval = 0;  // 100 ns units; 0 keeps the camera's rate
+};
+
+// One entry of the pin's IAMStreamConfig capabilities.
+struct StreamCapability {
+    StreamFormat format;
+    std::uint32_t minWidth, minHeight, maxWidth, maxHeight;
+    std::uint32_t granularityX, granularityY;
+};
+
+struct ProcAmpRange {
+    std::int32_t min, max, step, defaultValue, capsFlags;
+};
+
+constexpr std::int32_t kProcAmpFlagAuto = 1;
+constexpr std::int32_t kProcAmpFlagManual = 2;
+
+class CameraModel {
+public:
+    CameraModel(const DeviceKind& kind, std::uint32_t serialNumber);
+
+    const DeviceKind& Kind() const { return *m_kind; }
+
+    // Quadlet access as the camera answers the bus.
+    ModelResult ReadRegister(std::uint32_t address, std::uint32_t* value) const;
+    ModelResult WriteRegister(std::uint32_t address, std::uint32_t value);
+    // Changes a register as the camera itself would, read-only ones included.
+    ModelResult PokeRegister(std::uint32_t address, std::uint32_t value);
+
+    // Format 7: the answer to a query of request.mode, and programming a mode.
+    ModelResult GetFormat7(Format7Request* request) const;
+    ModelResult SetFormat7(const Format7Request& request);
+    ModelResult SetFormat7ModeAvailable(std::uint32_t mode, bool available);
+
+    std::uint32_t BufferCount() const { return m_bufferCount; }
+    ModelResult SetBufferCount(std::uint32_t count);
+
+    ModelResult ProcAmpGetRange(std::int32_t code, ProcAmpRange* range) const;
+    ModelResult ProcAmpGet(std::int32_t code, std::int32_t* value, std::int32_t* flags) const;
+    ModelResult ProcAmpSet(std::int32_t code, std::int32_t value, std::int32_t flags);
+
+    std::vector<StreamCapability> StreamCapabilities() const;
+    StreamFormat CurrentStreamFormat() const;
+    ModelResult CheckStreamFormat(const StreamFormat& format) const;
+    ModelResult SetStreamFormat(const StreamFormat& format);
+    std::int64_t FrameInterval() const;
+
+    // While streaming (ISO_EN), the camera refuses to change its video format
+    // or mode; the frame rate may change.
+    void SetStreaming(bool streaming);
+
+private:
+    struct FeatureState {
+        const FeatureRow* row;
+        std::uint32_t inquiry;
+        std::uint32_t control;  // ON_OFF, A_M_Mode, Abs_Control and the value fields
+        std::uint32_t absMin, absMax, absVal;  // IEEE single-precision bits
+    };
+    struct Format7State {
+        Format7ModeSpec spec;
+        std::uint32_t left, top, width, height, pixelFormat, speed;
+    };
+    struct Cell {
+        std::uint32_t value;
+        bool writable;
+    };
+
+    void ResetFeatures();
+    FeatureState* FeatureAt(std::uint32_t address, std::uint32_t* role);
+    const FeatureState* FeatureAt(std::uint32_t address, std::uint32_t* role) const;
+    ModelResult WriteFeature(FeatureState& f, std::uint32_t role, std::uint32_t value);
+    void SyncAbsoluteFromRaw(FeatureState& f);
+    void SyncRawFromAbsolute(FeatureState& f);
+    const FeatureState* ProcAmpFeature(std::int32_t code) const;
+    ModelResult CheckRegion(const Format7State& mode, std::uint32_t left, std::uint32_t top,
+                            std::uint32_t width, std::uint32_t height, std::uint32_t pixelFormat) const;
+    const StandardMode* FindStandardMode(std::uint32_t format, std::uint32_t mode) const;
+    std::uint32_t DefaultFourccOfPixelFormat(std::uint32_t pixelFormat) const;
+    bool OffersFormat(const FrameFormat& format) const;
+
+    const DeviceKind* m_kind;
+    std::vector<FeatureState> m_features;
+    Format7State m_format7[kFormat7ModeCount];
+    std::map<std::uint32_t, Cell> m_registers;  // every other implemented register
+    std::uint32_t m_format = 0, m_mode = 0, m_rate = 3;
+    std::uint32_t m_standardFourcc = 0;
+    std::uint32_t m_format7Fourcc = 0;
+    std::uint32_t m_bufferCount = kDefaultBufferCount;
+    bool m_streaming = false;
+};
+
+}  // namespace zkvsim

@@ -1,0 +1,131 @@
+// Installs and removes the virtual cameras in the registry view of its own
+// architecture:
+//   ZkvCameraSetup install <ZkvVirtualCamera.ax> [count] [--kinds k1,k2,...]
+//       [--serial device:number] [--fault device:point:key:hr]...
+//       [--withhold device:Interface,...] [--no-format7 device:mode,...]
+//   ZkvCameraSetup uninstall <ZkvVirtualCamera.ax>
+// Device numbers start at 1. Install registers the module's class (its
+// DllRegisterServer) and then replaces its devices with the ones described.
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "DeviceKinds.h"
+#include "DeviceRegistration.h"
+
+namespace {
+
+using RegisterEntry = HRESULT(STDAPICALLTYPE*)();
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: ZkvCameraSetup install <module> [count] [--kinds k,...] [--serial n:serial]\n"
+                 "                      [--fault n:point:key:hr] [--withhold n:Interface,...] [--no-format7 n:modes]\n"
+                 "       ZkvCameraSetup uninstall <module>\n");
+    return 2;
+}
+
+HRESULT CallModule(const char* module, const char* entry) {
+    HMODULE library = LoadLibraryA(module);
+    if (!library) return HRESULT_FROM_WIN32(GetLastError());
+    auto function = reinterpret_cast<RegisterEntry>(reinterpret_cast<void*>(GetProcAddress(library, entry)));
+    const HRESULT hr = function ? function() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    FreeLibrary(library);
+    return hr;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto comma = text.find(',', start);
+        items.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) return items;
+        start = comma + 1;
+    }
+}
+
+// Parses the options after "install <module>" into the device list.
+bool ParseInstall(int argc, char** argv, std::vector<zkvsim::DeviceSettings>* devices) {
+    int i = 3;
+    std::uint32_t count = 3;
+    if (i < argc && argv[i][0] != '-') {
+        char* end = nullptr;
+        const unsigned long n = std::strtoul(argv[i], &end, 10);
+        if (*end || n == 0 || n > 64) return false;
+        count = static_cast<std::uint32_t>(n);
+        ++i;
+    }
+    *devices = zkvfilter::DefaultDevices(count);
+    for (; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc) return false;
+        const std::string value = argv[++i];
+        if (option == "--kinds") {
+            const std::vector<std::string> kinds = SplitList(value);
+            if (kinds.size() > devices->size()) return false;
+            for (std::size_t k = 0; k < kinds.size(); ++k) {
+                if (!zkvsim::FindDeviceKind(kinds[k])) return false;
+                (*devices)[k].kind = kinds[k];
+            }
+            continue;
+        }
+        std::uint32_t device = 0;
+        std::string rest;
+        if (!zkvsim::SplitDeviceOption(value, &device, &rest) || device > devices->size()) return false;
+        zkvsim::DeviceSettings& d = (*devices)[device - 1];
+        if (option == "--fault") {
+            zkvsim::FaultSpec fault{};
+            if (!zkvsim::ParseFault(rest, &fault)) return false;
+            d.faults.push_back(fault);
+        } else if (option == "--withhold") {
+            std::uint32_t withheld = 0;
+            if (!zkvsim::ParseWithheldList(rest, &withheld)) return false;
+            d.withheld |= withheld;
+        } else if (option == "--no-format7") {
+            std::vector<std::uint32_t> modes;
+            if (!zkvsim::ParseModeList(rest, &modes)) return false;
+            d.format7Unavailable.insert(d.format7Unavailable.end(), modes.begin(), modes.end());
+        } else if (option == "--serial") {
+            char* end = nullptr;
+            const unsigned long serial = std::strtoul(rest.c_str(), &end, 0);
+            if (rest.empty() || *end || serial == 0 || serial > 0xFFFFFFFFul) return false;
+            d.serialNumber = static_cast<std::uint32_t>(serial);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return Usage();
+    const std::string command = argv[1];
+    const char* module = argv[2];
+    HRESULT hr = E_FAIL;
+    if (command == "install") {
+        std::vector<zkvsim::DeviceSettings> devices;
+        if (!ParseInstall(argc, argv, &devices)) return Usage();
+        hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (FAILED(hr)) return 1;
+        hr = CallModule(module, "DllRegisterServer");
+        if (SUCCEEDED(hr)) hr = zkvfilter::RegisterDevices(devices);
+        CoUninitialize();
+        if (SUCCEEDED(hr)) std::printf("installed %u virtual camera(s)\n", static_cast<unsigned>(devices.size()));
+    } else if (command == "uninstall") {
+        hr = CallModule(module, "DllUnregisterServer");
+    } else {
+        return Usage();
+    }
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "ZkvCameraSetup %s failed: 0x%08lx\n", command.c_str(), static_cast<unsigned long>(hr));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,106 @@
+// Shared pieces of the filter tests: COM per test, the installed virtual
+// devices, graphs built around a device, and a frame collector.
+#pragma once
+
+#include <windows.h>
+#include <dshow.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <string>
+#include <vector>
+
+#include "CameraModel.h"
+
+namespace simtest {
+
+// Releases a COM pointer when it goes out of scope.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != std::addressof(other)) {
+            Reset();
+            m_p = other.m_p;
+            other.m_p = nullptr;
+        }
+        return *this;
+    }
+    ~ComPtr() { Reset(); }
+    T** operator&() {
+        Reset();
+        return &m_p;
+    }
+    T* operator->() const { return m_p; }
+    T* Get() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    void Reset() {
+        if (m_p) m_p->Release();
+        m_p = nullptr;
+    }
+    void** Out() { return reinterpret_cast<void**>(&*this); }
+
+private:
+    T* m_p = nullptr;
+};
+
+class ComTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+struct Device {
+    std::wstring friendlyName;
+    ComPtr<IMoniker> moniker;
+};
+
+// The virtual cameras of the video input category, in instance-name order.
+std::vector<Device> VirtualDevices();
+// Binds the n-th virtual device (0-based) as the device enumerator does.
+HRESULT BindDevice(std::size_t n, IBaseFilter** filter);
+IPin* CapturePinOf(IBaseFilter* filter);  // counted reference
+
+// Frames received by a sample grabber, with their media times (frame numbers).
+struct CapturedFrame {
+    std::vector<std::uint8_t> bytes;
+    LONGLONG frame;
+    REFERENCE_TIME start;
+};
+class FrameCollector;
+
+// camera -> [decompressor] -> sample grabber -> null renderer.
+class GrabberGraph {
+public:
+    ~GrabberGraph();
+    // decoded: the grabber asks for 32-bit RGB, so a decompressor is inserted.
+    HRESULT Build(IBaseFilter* camera, bool decoded);
+    HRESULT Run();
+    void Stop();
+    // Waits until count frames have arrived; false on time-out.
+    bool WaitFrames(std::size_t count, DWORD timeoutMs);
+    std::vector<CapturedFrame> Frames();
+    AM_MEDIA_TYPE ConnectedType();  // of the grabber's input; caller frees
+    IGraphBuilder* Graph() { return m_graph.Get(); }
+
+private:
+    ComPtr<IGraphBuilder> m_graph;
+    ComPtr<IBaseFilter> m_grabberFilter;
+    ComPtr<IBaseFilter> m_null;
+    FrameCollector* m_collector = nullptr;
+};
+
+AM_MEDIA_TYPE* StreamCapsType(IAMStreamConfig* config, std::uint32_t fourcc, std::uint32_t width,
+                              bool format7);
+void DeleteType(AM_MEDIA_TYPE* mt);
+void FreeType(AM_MEDIA_TYPE& mt);
+
+bool CodecInstalled(std::uint32_t fourcc);
+
+}  // namespace simtest
