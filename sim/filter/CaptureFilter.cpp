@@ -14,6 +14,9 @@ namespace {
 
 static_assert(static_cast<ULONG>(ZKV_FAULT_STREAM_GET_STREAM_CAPS) == static_cast<ULONG>(zkvsim::kFaultStreamGetStreamCaps),
               "fault points agree");
+static_assert(static_cast<ULONG>(ZKV_FAULT_RUN) == static_cast<ULONG>(zkvsim::kFaultRun) &&
+                  static_cast<ULONG>(ZKV_FAULT_RUN) + 1 == static_cast<ULONG>(zkvsim::kFaultPointCount),
+              "device-level fault points agree");
 static_assert(ZKV_FAULT_ANY_KEY == zkvsim::kAnyKey, "any key agrees");
 
 // Wine fails some video renderers when several threads of a process create
@@ -78,6 +81,8 @@ HRESULT PageList(const CLSID& page, CAUUID* pages) {
 }  // namespace
 
 HRESULT PropertyPagesOf(const CLSID& page, CAUUID* pages) { return PageList(page, pages); }
+
+HRESULT CaptureFilter::DeviceFault(std::uint32_t point) const { return m_device.Fault(point, zkvsim::kAnyKey); }
 
 CaptureFilter::CaptureFilter() : m_device(DefaultSettings()) {
     InitializeCriticalSection(&m_lock);
@@ -179,8 +184,9 @@ STDMETHODIMP CaptureFilter::Stop() {
 }
 
 STDMETHODIMP CaptureFilter::Pause() {
+    HRESULT hr = DeviceFault(zkvsim::kFaultPause);
+    if (FAILED(hr)) return hr;
     EnterCriticalSection(&m_lock);
-    HRESULT hr = S_OK;
     if (m_state == State_Stopped) {
         hr = m_pin->Activate();
         if (SUCCEEDED(hr)) m_device.SetStreaming(true);
@@ -191,8 +197,9 @@ STDMETHODIMP CaptureFilter::Pause() {
 }
 
 STDMETHODIMP CaptureFilter::Run(REFERENCE_TIME start) {
+    HRESULT hr = DeviceFault(zkvsim::kFaultRun);
+    if (FAILED(hr)) return hr;
     EnterCriticalSection(&m_lock);
-    HRESULT hr = S_OK;
     if (m_state == State_Stopped) {
         hr = m_pin->Activate();
         if (SUCCEEDED(hr)) m_device.SetStreaming(true);
@@ -277,6 +284,11 @@ STDMETHODIMP CaptureFilter::QueryFilterInfo(FILTER_INFO* info) {
 }
 
 STDMETHODIMP CaptureFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
+    // Only joining can be made to fail: a graph must always be able to let go.
+    if (graph) {
+        const HRESULT hr = DeviceFault(zkvsim::kFaultJoinFilterGraph);
+        if (FAILED(hr)) return hr;
+    }
     EnterCriticalSection(&m_lock);
     m_graph = graph;
     m_name[0] = 0;
@@ -353,6 +365,9 @@ STDMETHODIMP CaptureFilter::InitNew() { return S_OK; }
 
 STDMETHODIMP CaptureFilter::Load(IPropertyBag* bag, IErrorLog*) {
     if (!bag) return E_POINTER;
+    // A binding failure set through the control interface.
+    const HRESULT fault = DeviceFault(zkvsim::kFaultLoad);
+    if (FAILED(fault)) return fault;
     zkvsim::DeviceSettings s;
     ReadNumber(bag, L"ZkvDeviceIndex", &s.index);
     ReadNumber(bag, L"ZkvSerialNumber", &s.serialNumber);
@@ -364,6 +379,10 @@ STDMETHODIMP CaptureFilter::Load(IPropertyBag* bag, IErrorLog*) {
     if (ReadString(bag, L"ZkvWithhold", &text) && !zkvsim::ParseWithheldList(text, &s.withheld)) return E_INVALIDARG;
     if (ReadString(bag, L"ZkvFormat7Unavailable", &text) && !zkvsim::ParseModeList(text, &s.format7Unavailable)) {
         return E_INVALIDARG;
+    }
+    // A device registered to fail its binding stays unconfigured.
+    for (const zkvsim::FaultSpec& f : s.faults) {
+        if (f.point == zkvsim::kFaultLoad) return f.result;
     }
     EnterCriticalSection(&m_lock);
     const bool stopped = m_state == State_Stopped;
@@ -379,6 +398,7 @@ STDMETHODIMP_(ULONG) CaptureFilter::GetMiscFlags() { return AM_FILTER_MISC_FLAGS
 
 STDMETHODIMP CaptureFilter::SetFault(ULONG point, ULONG key, HRESULT hr) {
     if (point >= zkvsim::kFaultPointCount) return E_INVALIDARG;
+    if (zkvsim::IsDeviceLevelPoint(point) && key != ZKV_FAULT_ANY_KEY) return E_INVALIDARG;
     m_device.SetFault(point, key, hr);
     return S_OK;
 }

@@ -96,6 +96,8 @@ private:
     CaptureFilter();
     ~CaptureFilter();
     void AggregateInterfaceHandler();
+    // The injected failure of a keyless device-level fault point, or S_OK.
+    HRESULT DeviceFault(std::uint32_t point) const;
 
     LONG m_ref = 0;
     CRITICAL_SECTION m_lock;

@@ -100,6 +100,8 @@ HRESULT CapturePin::DecideAllocator(IMemInputPin* input, std::uint32_t frameByte
 
 STDMETHODIMP CapturePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     if (!receivePin) return E_POINTER;
+    const HRESULT fault = m_filter->Device().Fault(zkvsim::kFaultPinConnect, zkvsim::kAnyKey);
+    if (FAILED(fault)) return fault;
     CRITICAL_SECTION* lock = m_filter->Lock();
     EnterCriticalSection(lock);
     HRESULT hr = S_OK;

@@ -28,6 +28,13 @@ enum ZkvFaultPoint : ULONG {
     ZKV_FAULT_STREAM_SET_FORMAT = 12,
     ZKV_FAULT_STREAM_GET_NUMBER_OF_CAPS = 13,
     ZKV_FAULT_STREAM_GET_STREAM_CAPS = 14,  // key: capability index
+    // Device-level points (key ZKV_FAULT_ANY_KEY): they make a graph fail
+    // where an application builds or starts it.
+    ZKV_FAULT_LOAD = 15,                 // IPersistPropertyBag::Load: binding the device's moniker
+    ZKV_FAULT_JOIN_FILTER_GRAPH = 16,    // IBaseFilter::JoinFilterGraph with a graph (leaving never fails)
+    ZKV_FAULT_PIN_CONNECT = 17,          // the capture pin refuses every connection
+    ZKV_FAULT_PAUSE = 18,                // IMediaFilter::Pause
+    ZKV_FAULT_RUN = 19,                  // IMediaFilter::Run
 };
 constexpr ULONG ZKV_FAULT_ANY_KEY = 0xFFFFFFFFu;
 

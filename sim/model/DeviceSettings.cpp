@@ -13,7 +13,8 @@ const char* const kPointNames[kFaultPointCount] = {
     "property_get", "property_set", "register_get", "register_set", "format7_get",
     "format7_set", "buffer_count_get", "buffer_count_set", "procamp_get_range", "procamp_get",
     "procamp_set", "stream_get_format", "stream_set_format", "stream_get_number_of_caps",
-    "stream_get_stream_caps",
+    "stream_get_stream_caps", "load", "join_filter_graph", "pin_connect", "pause",
+    "run",
 };
 
 struct WithheldName {
@@ -72,6 +73,8 @@ std::string FriendlyName(const DeviceSettings& settings) {
 
 std::string InstanceName(std::uint32_t index) { return "ZkvVirtualCamera" + std::to_string(index); }
 
+bool IsDeviceLevelPoint(std::uint32_t point) { return point >= kFaultLoad && point < kFaultPointCount; }
+
 bool ParseFault(const std::string& text, FaultSpec* fault) {
     const std::vector<std::string> parts = Split(text, ':');
     if (parts.size() != 3) return false;
@@ -82,6 +85,8 @@ bool ParseFault(const std::string& text, FaultSpec* fault) {
     if (point == kFaultPointCount) return false;
     std::uint32_t key = kAnyKey;
     if (parts[1] != "any" && !ParseNumber(parts[1], 0, &key)) return false;
+    // A keyed device-level fault would never fire: refuse it rather than ignore it.
+    if (IsDeviceLevelPoint(point) && key != kAnyKey) return false;
     std::uint32_t hr = 0;
     const std::string& hrText = parts[2];
     const bool prefixed = hrText.size() > 2 && hrText[0] == '0' && (hrText[1] == 'x' || hrText[1] == 'X');

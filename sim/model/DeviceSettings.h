@@ -27,7 +27,14 @@ enum FaultPoint : std::uint32_t {
     kFaultStreamSetFormat = 12,
     kFaultStreamGetNumberOfCaps = 13,
     kFaultStreamGetStreamCaps = 14,
-    kFaultPointCount = 15,
+    // Device-level points, keyless: binding the device (IPersistPropertyBag::Load),
+    // joining a graph, connecting the capture pin, and the Pause and Run transitions.
+    kFaultLoad = 15,
+    kFaultJoinFilterGraph = 16,
+    kFaultPinConnect = 17,
+    kFaultPause = 18,
+    kFaultRun = 19,
+    kFaultPointCount = 20,
 };
 constexpr std::uint32_t kAnyKey = 0xFFFFFFFFu;
 
@@ -59,6 +66,9 @@ std::uint32_t DefaultSerialNumber(std::uint32_t index);
 const char* DefaultKind(std::uint32_t index);
 std::string FriendlyName(const DeviceSettings& settings);
 std::string InstanceName(std::uint32_t index);
+
+// The device-level points take no key: only kAnyKey names them.
+bool IsDeviceLevelPoint(std::uint32_t point);
 
 // "point:key:hr", key "any" or a number (decimal or 0x hex), hr in hex.
 bool ParseFault(const std::string& text, FaultSpec* fault);

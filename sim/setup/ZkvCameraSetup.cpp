@@ -4,7 +4,9 @@
 //       [--serial device:number] [--fault device:point:key:hr]...
 //       [--withhold device:Interface,...] [--no-format7 device:mode,...]
 //   ZkvCameraSetup uninstall <ZkvVirtualCamera.ax>
-// Device numbers start at 1. Install registers the module's class (its
+// Device numbers start at 1; --fault takes every fault point, the
+// device-level ones (load, join_filter_graph, pin_connect, pause, run) with
+// the key "any". Install registers the module's class (its
 // DllRegisterServer) and then replaces its devices with the ones described.
 #include <windows.h>
 #include <objbase.h>
@@ -25,7 +27,11 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: ZkvCameraSetup install <module> [count] [--kinds k,...] [--serial n:serial]\n"
                  "                      [--fault n:point:key:hr] [--withhold n:Interface,...] [--no-format7 n:modes]\n"
-                 "       ZkvCameraSetup uninstall <module>\n");
+                 "       ZkvCameraSetup uninstall <module>\n"
+                 "points: property_get property_set register_get register_set format7_get format7_set\n"
+                 "        buffer_count_get buffer_count_set procamp_get_range procamp_get procamp_set\n"
+                 "        stream_get_format stream_set_format stream_get_number_of_caps stream_get_stream_caps\n"
+                 "        load join_filter_graph pin_connect pause run (these five: key any)\n");
     return 2;
 }
 

@@ -1,12 +1,13 @@
 // Tessera with camera sets installed for the test: none at all, and cameras
 // that fail in the ways a device can (serial number unreadable, interfaces
-// missing, capture format unreadable).
+// missing, capture format unreadable, graph steps refused).
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,9 @@ protected:
 
     // Runs the viewer until the expected windows are up, reading and
     // dismissing every message box on the way; returns the boxes seen.
-    std::vector<MessageBoxText> RunUntilWindows(size_t windows, std::vector<std::string>* titles)
+    // With minBoxes, waits for that many boxes as well.
+    std::vector<MessageBoxText> RunUntilWindows(size_t windows, std::vector<std::string>* titles,
+                                                size_t minBoxes = 0)
     {
         std::vector<MessageBoxText> boxes;
         std::vector<HWND> answered;
@@ -64,7 +67,7 @@ protected:
                 titles->clear();
                 for (HWND w : viewer_.CameraWindows())
                     titles->push_back(WindowText(w));
-                return !viewer_.Running() || titles->size() >= windows;
+                return !viewer_.Running() || (titles->size() >= windows && boxes.size() >= minBoxes);
             },
             60000);
         return boxes;
@@ -151,6 +154,48 @@ TEST_F(ViewerWithCameraSet, UnreadableCaptureFormatIsReportedAndTheCameraClosed)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Lumora Message");
     EXPECT_EQ(boxes[0].text, "Couldn't setup video window. hr=0x80004005");
+}
+
+// Four cameras that fail at the steps of the graph that a device can make
+// fail: binding, joining the graph, connecting the capture pin, and starting.
+// One run shows one box per failing slot, and the failed slots never show a
+// window. Wine's graph changes two of the results: the capture graph builder
+// answers E_INVALIDARG for a pin that refuses every connection, and
+// IMediaControl::Run answers S_FALSE while the video renderer is still
+// pausing, so a source that cannot pause or run is not reported and its
+// window shows without frames.
+TEST_F(ViewerWithCameraSet, EachFailingGraphStepIsReportedWithItsHresult)
+{
+    Install("4 --fault 1:load:any:0x80070015 --fault 2:join_filter_graph:any:0x800700AA"
+            " --fault 3:pin_connect:any:0x8007001F --fault 4:pause:any:0x80070079"
+            " --fault 4:run:any:0x80070079");
+    ASSERT_EQ(cameras_.size(), 4u);
+    std::vector<std::string> titles;
+    auto boxes = RunUntilWindows(1, &titles, 3);
+    // Let every thread finish building; nothing more may appear.
+    Sleep(1000);
+    for (HWND box : viewer_.MessageBoxes()) {
+        boxes.push_back(ViewerProcess::ReadMessageBox(box));
+        ViewerProcess::Dismiss(box);
+    }
+    std::multiset<std::string> texts;
+    for (const MessageBoxText& box : boxes) {
+        EXPECT_EQ(box.caption, "Lumora Message");
+        texts.insert(box.text);
+    }
+    const std::multiset<std::string> expected = {
+        "Couldn't bind moniker to filter object! hr=0x80070015",
+        "Couldn't add the capture filter to the graph! hr=0x800700aa",
+        "Couldn't render the video capture stream. hr=0x80070057",
+    };
+    EXPECT_EQ(texts, expected);
+
+    // The failed slots destroyed their hidden windows as well.
+    EXPECT_EQ(viewer_.Windows("Tessera", false).size(), 1u);
+    const auto windows = viewer_.CameraWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(WindowText(windows[0]), SlotTitle(3, cameras_[3].serialNumber));
+    CloseAllAndExpectExit();
 }
 
 // The program's own resources: the menu that the camera windows carry and

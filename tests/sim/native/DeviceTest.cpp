@@ -187,6 +187,18 @@ TEST(DeviceSettingsText, ParsesAndFormatsRoundTrip) {
     EXPECT_EQ(f.result, back.result);
     ASSERT_TRUE(ParseFault("buffer_count_get:any:80004005", &f));
     EXPECT_EQ(kAnyKey, f.key);
+    // The device-level points are named like the others and take only "any".
+    const std::pair<const char*, std::uint32_t> deviceLevel[] = {
+        {"load", kFaultLoad}, {"join_filter_graph", kFaultJoinFilterGraph}, {"pin_connect", kFaultPinConnect},
+        {"pause", kFaultPause}, {"run", kFaultRun}};
+    for (const auto& point : deviceLevel) {
+        const std::string name = point.first;
+        ASSERT_TRUE(ParseFault(name + ":any:0x80040217", &f)) << name;
+        EXPECT_EQ(point.second, f.point);
+        ASSERT_TRUE(ParseFault(FormatFault(f), &back)) << name;
+        EXPECT_EQ(point.second, back.point);
+        EXPECT_FALSE(ParseFault(name + ":0:0x80040217", &f)) << name;
+    }
 
     for (const char* bad : {"", "register_get", "register_get:1", "nothing:1:0x80004005",
                             "register_get:x:0x80004005", "register_get:1:0x00000001", "register_get:1:zz",

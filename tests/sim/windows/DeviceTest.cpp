@@ -269,3 +269,96 @@ TEST_F(DeviceTest, DeviceValuesConfigureFaultsWithholdingAndModes) {
     EXPECT_EQ(0u, f7.modeAvailable);
     EXPECT_EQ(E_PROP_SET_UNSUPPORTED, props->Get(AMPROPSETID_Pin, 0, nullptr, 0, &r, sizeof r, &returned));
 }
+
+// The device-level fault points make a graph fail where an application builds
+// and starts it, and only there.
+TEST_F(DeviceTest, DeviceLevelFaultsFailBindingJoiningConnectingAndStarting) {
+    const HRESULT failure = static_cast<HRESULT>(0x8007001Fu);
+
+    // Binding: named in the device values, or set through the control interface.
+    ComPtr<IBaseFilter> unbound;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ZkvVirtualCamera, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     unbound.Out()));
+    ComPtr<IPersistPropertyBag> persist;
+    ASSERT_EQ(S_OK, unbound->QueryInterface(IID_IPersistPropertyBag, persist.Out()));
+    ValueBag bag;
+    bag.numbers[L"ZkvDeviceIndex"] = 2;
+    bag.strings[L"ZkvFaults"] = L"load:any:0x80070015";
+    EXPECT_EQ(static_cast<HRESULT>(0x80070015u), persist->Load(&bag, nullptr));
+    bag.strings[L"ZkvFaults"] = L"load:1:0x80070015";
+    EXPECT_EQ(E_INVALIDARG, persist->Load(&bag, nullptr));
+    bag.strings.erase(L"ZkvFaults");
+    ComPtr<IZkvVirtualCameraControl> unboundControl;
+    ASSERT_EQ(S_OK, unbound->QueryInterface(IID_IZkvVirtualCameraControl, unboundControl.Out()));
+    EXPECT_EQ(E_INVALIDARG, unboundControl->SetFault(ZKV_FAULT_LOAD, 0, failure));
+    ASSERT_EQ(S_OK, unboundControl->SetFault(ZKV_FAULT_LOAD, ZKV_FAULT_ANY_KEY, failure));
+    EXPECT_EQ(failure, persist->Load(&bag, nullptr));
+    unboundControl->ClearFaults();
+    EXPECT_EQ(S_OK, persist->Load(&bag, nullptr));
+
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(S_OK, BindDevice(0, &filter));
+    ComPtr<IZkvVirtualCameraControl> control;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZkvVirtualCameraControl, control.Out()));
+    ComPtr<IPin> pin;
+    *&pin = CapturePinOf(filter.Get());
+
+    // Joining a graph fails; leaving one never does.
+    {
+        ComPtr<IGraphBuilder> graph;
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                         graph.Out()));
+        ASSERT_EQ(S_OK, control->SetFault(ZKV_FAULT_JOIN_FILTER_GRAPH, ZKV_FAULT_ANY_KEY, failure));
+        EXPECT_EQ(failure, graph->AddFilter(filter.Get(), L"Camera"));
+        FILTER_INFO info = {};
+        ASSERT_EQ(S_OK, filter->QueryFilterInfo(&info));
+        EXPECT_EQ(nullptr, info.pGraph);
+        control->SetFault(ZKV_FAULT_JOIN_FILTER_GRAPH, ZKV_FAULT_ANY_KEY, S_OK);
+        ASSERT_EQ(S_OK, graph->AddFilter(filter.Get(), L"Camera"));
+        control->SetFault(ZKV_FAULT_JOIN_FILTER_GRAPH, ZKV_FAULT_ANY_KEY, failure);
+        EXPECT_EQ(S_OK, graph->RemoveFilter(filter.Get()));
+        control->ClearFaults();
+    }
+
+    // The capture pin refuses every connection: nothing gets connected.
+    {
+        ASSERT_EQ(S_OK, control->SetFault(ZKV_FAULT_PIN_CONNECT, ZKV_FAULT_ANY_KEY, failure));
+        GrabberGraph graph;
+        EXPECT_TRUE(FAILED(graph.Build(filter.Get(), false)));
+        ComPtr<IPin> peer;
+        EXPECT_EQ(VFW_E_NOT_CONNECTED, pin->ConnectedTo(&peer));
+        control->ClearFaults();
+    }
+
+    // Pause and Run fail with the fault and leave the filter stopped. The
+    // graph reports a source's Pause failure only while no renderer is
+    // pending (Wine's answers S_FALSE and starts later otherwise), and does
+    // not pass Run failures on: the filter itself is asked here.
+    ASSERT_EQ(S_OK, control->SetFault(ZKV_FAULT_PAUSE, ZKV_FAULT_ANY_KEY, failure));
+    EXPECT_EQ(failure, filter->Pause());
+    {
+        ComPtr<IGraphBuilder> alone;
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                         alone.Out()));
+        ASSERT_EQ(S_OK, alone->AddFilter(filter.Get(), L"Camera"));
+        ComPtr<IMediaControl> media;
+        ASSERT_EQ(S_OK, alone->QueryInterface(IID_IMediaControl, media.Out()));
+        EXPECT_EQ(failure, media->Run());
+        media->Stop();
+        alone->RemoveFilter(filter.Get());
+    }
+    control->ClearFaults();
+    ASSERT_EQ(S_OK, control->SetFault(ZKV_FAULT_RUN, ZKV_FAULT_ANY_KEY, failure));
+    EXPECT_EQ(failure, filter->Run(0));
+    FILTER_STATE state = State_Running;
+    filter->GetState(0, &state);
+    EXPECT_EQ(State_Stopped, state);
+    control->ClearFaults();
+
+    // Without faults the same camera streams.
+    GrabberGraph graph;
+    ASSERT_EQ(S_OK, graph.Build(filter.Get(), false));
+    EXPECT_TRUE(SUCCEEDED(graph.Run()));
+    EXPECT_TRUE(graph.WaitFrames(2, 10000));
+    graph.Stop();
+}
