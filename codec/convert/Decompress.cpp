@@ -1,6 +1,7 @@
 #include "convert/Decompress.h"
 
 #include "convert/FrameConverter.h"
+#include "convert/simd/SimdConverters.h"
 #include "driver/CodecTrace.h"
 #include "negotiation/FormatTests.h"
 
@@ -49,9 +50,9 @@ LRESULT Decompress(CodecInstance* instance, const ICDECOMPRESS* request) {
         CodecTrace("EXIT: ICM_DECOMPRESS\n");
         return checked;
     }
-    kFrameConverters[instance->converterKind](request->lpbiInput, request->lpInput,
-                                              request->lpbiOutput, request->lpOutput,
-                                              instance->tileLayout);
+    ActiveConverters()[instance->converterKind](request->lpbiInput, request->lpInput,
+                                                request->lpbiOutput, request->lpOutput,
+                                                instance->tileLayout);
     CodecTrace("EXIT: ICM_DECOMPRESS\n");
     return ICERR_OK;
 }

@@ -1,7 +1,9 @@
 // The frame converters: each turns one packed, top-down camera frame into a
 // bottom-up 32-bit image of the same width and height (blue, green, red,
 // fourth byte per pixel, rows of 4 x W bytes). ICM_DECOMPRESS runs the one
-// chosen at ICM_DECOMPRESS_BEGIN through kFrameConverters.
+// chosen at ICM_DECOMPRESS_BEGIN, in the fast form for this processor
+// (convert/simd/SimdConverters.h); kFrameConverters holds the plain forms,
+// the reference the fast ones match bit for bit.
 #pragma once
 
 #include "driver/CodecPlatform.h"
@@ -32,7 +34,7 @@ enum class BayerTile : DWORD {
 using FrameConverter = void (*)(const BITMAPINFOHEADER* inFormat, const void* in,
                                 const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
 
-// Indexed by ConverterKind.
+// The plain converters, indexed by ConverterKind.
 extern const FrameConverter kFrameConverters[kConverterKindCount];
 
 // The plain scalar converters, one family per file.

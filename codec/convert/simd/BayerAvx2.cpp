@@ -1,0 +1,75 @@
+// The Bayer converters with AVX2: thirty-two pixels per step. The kernels
+// only use operations within 16-bit lanes, so they are those of SSE2 on
+// wider registers.
+#include "convert/simd/Avx2Pixels.h"
+#include "convert/simd/BayerRows.h"
+#include "convert/simd/SimdKernels.h"
+
+namespace {
+
+using Vec = __m256i;
+constexpr std::uint32_t kLanes = 32;
+#define ZKV_KERNEL static inline ZKV_TARGET_AVX2
+
+ZKV_INLINE_AVX2 Vec Load(const std::uint8_t* p) { return LoadAvx2(p); }
+
+ZKV_INLINE_AVX2 Vec DupLow(Vec v) {
+    const Vec low = _mm256_and_si256(v, _mm256_set1_epi16(0x00FF));
+    return _mm256_or_si256(low, _mm256_slli_epi16(low, 8));
+}
+ZKV_INLINE_AVX2 Vec DupHigh(Vec v) {
+    const Vec high = _mm256_srli_epi16(v, 8);
+    return _mm256_or_si256(high, _mm256_slli_epi16(high, 8));
+}
+
+ZKV_INLINE_AVX2 Vec LowHigh(Vec low, Vec high) {
+    return _mm256_blendv_epi8(high, low, _mm256_set1_epi16(0x00FF));
+}
+
+ZKV_INLINE_AVX2 Vec HighToLow(Vec v) { return _mm256_srli_epi16(v, 8); }
+ZKV_INLINE_AVX2 Vec LowToHigh(Vec v) { return _mm256_slli_epi16(v, 8); }
+
+ZKV_INLINE_AVX2 Vec Average(Vec a, Vec b) {
+    return _mm256_sub_epi8(_mm256_avg_epu8(a, b),
+                           _mm256_and_si256(_mm256_xor_si256(a, b), _mm256_set1_epi8(1)));
+}
+
+ZKV_INLINE_AVX2 Vec AbsoluteDifference(Vec a, Vec b) {
+    return _mm256_or_si256(_mm256_subs_epu8(a, b), _mm256_subs_epu8(b, a));
+}
+
+ZKV_INLINE_AVX2 Vec SensedGreen(Vec left, Vec right, Vec up, Vec down) {
+    const Vec horizontal = AbsoluteDifference(left, right);
+    const Vec vertical = AbsoluteDifference(up, down);
+    const Vec takeVertical = _mm256_cmpeq_epi8(_mm256_max_epu8(horizontal, vertical), horizontal);
+    return _mm256_blendv_epi8(Average(left, right), Average(up, down), takeVertical);
+}
+
+ZKV_INLINE_AVX2 void StoreWithZero(std::uint8_t* out, Vec b, Vec g, Vec r) {
+    StorePixels32(out, b, g, r, _mm256_setzero_si256());
+}
+
+ZKV_INLINE_AVX2 void StoreKeeping(std::uint8_t* out, Vec b, Vec g, Vec r) {
+    StoreColours32(out, b, g, r);
+}
+
+#include "convert/simd/BayerKernels.inc"
+
+#undef ZKV_KERNEL
+
+}  // namespace
+
+void BayerFastAvx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
+                   void* out, DWORD tile) {
+    BayerFastRows(kRowKernels, inFormat, in, out, tile);
+}
+
+void BayerNearestAvx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
+                      void* out, DWORD tile) {
+    BayerNearestRows(kRowKernels, inFormat, in, out, tile);
+}
+
+void BayerEdgeAvx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
+                   void* out, DWORD tile) {
+    BayerEdgeRows(kRowKernels, inFormat, in, out, tile);
+}
