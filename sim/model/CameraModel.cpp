@@ -50,8 +50,8 @@ const char* const kTileNames[] = {"YYYY", "RGGB", "GRBG", "GBRG", "BGGR"};
 CameraModel::CameraModel(const DeviceKind& kind, std::uint32_t serialNumber) : m_kind(&kind) {
     ResetFeatures();
     for (std::uint32_t m = 0; m < kFormat7ModeCount; ++m) {
-        const Format7ModeSpec& spec = kind.format7[m];
-        m_format7[m] = {spec, 0, 0, spec.maxWidth, spec.maxHeight, spec.defaultPixelFormat, 100};
+        const Format7ModeSpec& caps = kind.format7[m];
+        m_format7[m] = {caps, 0, 0, caps.maxWidth, caps.maxHeight, caps.defaultPixelFormat, 100};
     }
 
     auto fixed = [this](std::uint32_t address, std::uint32_t value) { m_registers[address] = {value, false}; };
@@ -298,7 +298,7 @@ ModelResult CameraModel::WriteRegister(std::uint32_t address, std::uint32_t valu
             return kOk;
         case kRegCurVMode:
             if (m_streaming && field != m_mode) return kBusy;
-            if (m_format == kFormat7 ? !m_format7[field].spec.available : !FindStandardMode(m_format, field)) {
+            if (m_format == kFormat7 ? !m_format7[field].caps.available : !FindStandardMode(m_format, field)) {
                 return kInvalidArg;
             }
             m_mode = field;
@@ -306,7 +306,7 @@ ModelResult CameraModel::WriteRegister(std::uint32_t address, std::uint32_t valu
         case kRegCurVFormat:
             if (m_streaming && field != m_format) return kBusy;
             if (field == kFormat7) {
-                if (!m_format7[m_mode].spec.available) return kInvalidArg;
+                if (!m_format7[m_mode].caps.available) return kInvalidArg;
             } else if (!FindStandardMode(field, m_mode)) {
                 return kInvalidArg;
             }
@@ -360,7 +360,7 @@ ModelResult CameraModel::PokeRegister(std::uint32_t address, std::uint32_t value
 ModelResult CameraModel::GetFormat7(Format7Request* request) const {
     const std::uint32_t mode = request->mode;
     request->modeAvailable = 0;
-    if (mode >= kFormat7ModeCount || !m_format7[mode].spec.available) {
+    if (mode >= kFormat7ModeCount || !m_format7[mode].caps.available) {
         // Every answer field says "nothing here", so none is mistaken for one.
         request->left = request->top = request->width = request->height = 0;
         request->speed = request->pixelFormat = 0;
@@ -376,28 +376,28 @@ ModelResult CameraModel::GetFormat7(Format7Request* request) const {
     request->speed = s.speed;
     request->pixelFormat = s.pixelFormat;
     request->modeAvailable = 1;
-    request->horizontalUnit = s.spec.horizontalUnit;
-    request->verticalUnit = s.spec.verticalUnit;
-    request->maxWidth = s.spec.maxWidth;
-    request->maxHeight = s.spec.maxHeight;
-    request->supportedPixelFormats = s.spec.supportedPixelFormats;
+    request->horizontalUnit = s.caps.horizontalUnit;
+    request->verticalUnit = s.caps.verticalUnit;
+    request->maxWidth = s.caps.maxWidth;
+    request->maxHeight = s.caps.maxHeight;
+    request->supportedPixelFormats = s.caps.supportedPixelFormats;
     return kOk;
 }
 
 ModelResult CameraModel::CheckRegion(const Format7State& mode, std::uint32_t left, std::uint32_t top,
                                      std::uint32_t width, std::uint32_t height,
                                      std::uint32_t pixelFormat) const {
-    const Format7ModeSpec& spec = mode.spec;
-    if (!spec.available) return kInvalidArg;
-    if (!IsSinglePixelFormat(pixelFormat) || (spec.supportedPixelFormats & pixelFormat) != pixelFormat) {
+    const Format7ModeSpec& caps = mode.caps;
+    if (!caps.available) return kInvalidArg;
+    if (!IsSinglePixelFormat(pixelFormat) || (caps.supportedPixelFormats & pixelFormat) != pixelFormat) {
         return kInvalidArg;
     }
     if (width == 0 || height == 0) return kInvalidArg;
-    if (left % spec.horizontalUnit || width % spec.horizontalUnit) return kInvalidArg;
-    if (top % spec.verticalUnit || height % spec.verticalUnit) return kInvalidArg;
+    if (left % caps.horizontalUnit || width % caps.horizontalUnit) return kInvalidArg;
+    if (top % caps.verticalUnit || height % caps.verticalUnit) return kInvalidArg;
     // Compared without overflow: left + width may not wrap past 32 bits.
-    if (width > spec.maxWidth || left > spec.maxWidth - width) return kInvalidArg;
-    if (height > spec.maxHeight || top > spec.maxHeight - height) return kInvalidArg;
+    if (width > caps.maxWidth || left > caps.maxWidth - width) return kInvalidArg;
+    if (height > caps.maxHeight || top > caps.maxHeight - height) return kInvalidArg;
     const FrameFormat* format = FindFrameFormat(DefaultFourccOfPixelFormat(pixelFormat));
     if (!format || FrameBytes(*format, width, height) == 0) return kInvalidArg;
     return kOk;
@@ -426,12 +426,12 @@ ModelResult CameraModel::SetFormat7(const Format7Request& r) {
 ModelResult CameraModel::SetFormat7ModeAvailable(std::uint32_t mode, bool available) {
     if (mode >= kFormat7ModeCount) return kInvalidArg;
     Format7State& s = m_format7[mode];
-    if (available && s.spec.maxWidth == 0) {
+    if (available && s.caps.maxWidth == 0) {
         // A mode the kind does not have: offer the full sensor in 8-bit mono.
-        s.spec = {true, 1024, 768, 4, 2, ZKV_PIXEL_MONO8, ZKV_PIXEL_MONO8};
-        s = {s.spec, 0, 0, 1024, 768, ZKV_PIXEL_MONO8, 100};
+        s.caps = {true, 1024, 768, 4, 2, ZKV_PIXEL_MONO8, ZKV_PIXEL_MONO8};
+        s = {s.caps, 0, 0, 1024, 768, ZKV_PIXEL_MONO8, 100};
     }
-    s.spec.available = available;
+    s.caps.available = available;
     std::uint32_t& inq = m_registers[0x180 + 4 * kFormat7].value;
     inq = available ? (inq | 0x80000000u >> mode) : (inq & ~(0x80000000u >> mode));
     return kOk;
@@ -557,15 +557,15 @@ std::vector<StreamCapability> CameraModel::StreamCapabilities() const {
         if (!formats[i].format7Code || !OffersFormat(formats[i])) continue;
         for (std::uint32_t m = 0; m < kFormat7ModeCount; ++m) {
             const Format7State& s = m_format7[m];
-            if (!s.spec.available || !(s.spec.supportedPixelFormats & formats[i].format7Code)) continue;
+            if (!s.caps.available || !(s.caps.supportedPixelFormats & formats[i].format7Code)) continue;
             StreamCapability cap{};
             cap.format.fourcc = formats[i].fourcc;
             cap.format.format7 = true;
-            cap.format.width = cap.format.sceneWidth = cap.maxWidth = s.spec.maxWidth;
-            cap.format.height = cap.format.sceneHeight = cap.maxHeight = s.spec.maxHeight;
+            cap.format.width = cap.format.sceneWidth = cap.maxWidth = s.caps.maxWidth;
+            cap.format.height = cap.format.sceneHeight = cap.maxHeight = s.caps.maxHeight;
             cap.format.frameInterval = FrameIntervalOfRate(m_rate);
-            cap.minWidth = cap.granularityX = s.spec.horizontalUnit;
-            cap.minHeight = cap.granularityY = s.spec.verticalUnit;
+            cap.minWidth = cap.granularityX = s.caps.horizontalUnit;
+            cap.minHeight = cap.granularityY = s.caps.verticalUnit;
             caps.push_back(cap);
             break;
         }
@@ -586,8 +586,8 @@ StreamFormat CameraModel::CurrentStreamFormat() const {
         f.top = s.top;
         f.width = s.width;
         f.height = s.height;
-        f.sceneWidth = s.spec.maxWidth;
-        f.sceneHeight = s.spec.maxHeight;
+        f.sceneWidth = s.caps.maxWidth;
+        f.sceneHeight = s.caps.maxHeight;
         return f;
     }
     const StandardMode* mode = FindStandardMode(m_format, m_mode);

@@ -99,7 +99,7 @@ private:
         std::uint32_t absMin, absMax, absVal;  // IEEE single-precision bits
     };
     struct Format7State {
-        Format7ModeSpec spec;
+        Format7ModeSpec caps;
         std::uint32_t left, top, width, height, pixelFormat, speed;
     };
     struct Cell {
