@@ -1,5 +1,6 @@
 #include "ViewerProcess.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 
@@ -64,8 +65,17 @@ bool ViewerProcess::Start()
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si = {};
     si.cb = sizeof si;
-    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &si, &info_) != FALSE;
+    // Under load Wine has been seen to refuse a process start once; a second
+    // refusal is the test's failure, with its error code on record.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &si, &info_))
+            return true;
+        std::fprintf(stderr, "CreateProcess(Tessera.exe) failed: error %lu\n",
+                     static_cast<unsigned long>(GetLastError()));
+        Sleep(500);
+    }
+    return false;
 }
 
 namespace {
