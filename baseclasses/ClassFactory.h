@@ -1,6 +1,6 @@
 // The module's class table and the class factory that creates its objects.
 // Each module defines the table:
-//   CFactoryTemplate g_Templates[] = {{L"Name", &CLSID_X, CX::CreateInstance, NULL, NULL}, ...};
+//   CFactoryTemplate g_Templates[] = {{L"Name", &CLSID_X, CX::CreateInstance, NULL}, ...};
 //   int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);
 #pragma once
 
@@ -12,17 +12,12 @@ typedef CUnknown*(CALLBACK* LPFNNewCOMObject)(LPUNKNOWN pUnkOuter, HRESULT* phr)
 // Called with TRUE at process attach and FALSE at process detach.
 typedef void(CALLBACK* LPFNInitRoutine)(BOOL bLoading, const CLSID* rclsid);
 
-// Filter setup data of a class; kept in the table for filter modules, not
-// used by the registration of this layer.
-struct AMOVIESETUP_FILTER;
-
 class CFactoryTemplate {
 public:
     const WCHAR* m_Name;
     const CLSID* m_ClsID;
     LPFNNewCOMObject m_lpfnNew;
     LPFNInitRoutine m_lpfnInit;
-    const AMOVIESETUP_FILTER* m_pAMovieSetup_Filter;
 
     BOOL IsClassID(REFCLSID rclsid) const { return IsEqualCLSID(*m_ClsID, rclsid); }
     CUnknown* CreateInstance(LPUNKNOWN pUnk, HRESULT* phr) const {

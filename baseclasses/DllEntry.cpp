@@ -5,15 +5,8 @@
 #include "ClassFactory.h"
 
 HINSTANCE g_hInst = NULL;
-DWORD g_amPlatform = VER_PLATFORM_WIN32_WINDOWS;
 
 namespace {
-
-void RecordPlatform() {
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-    g_amPlatform = GetVersionExA(&info) ? info.dwPlatformId : VER_PLATFORM_WIN32_WINDOWS;
-}
 
 void CallInitRoutines(BOOL bLoading) {
     for (int i = 0; i < g_cTemplates; ++i) {
@@ -30,7 +23,6 @@ extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE hInstance, ULONG ulReason, LPVOID
     switch (ulReason) {
     case DLL_PROCESS_ATTACH:
         DisableThreadLibraryCalls(hInstance);
-        RecordPlatform();
         g_hInst = hInstance;
         CallInitRoutines(TRUE);
         break;

@@ -9,9 +9,6 @@
 // The module instance: resources (dialogs, strings) and the module's own path
 // come from it.
 extern HINSTANCE g_hInst;
-// VER_PLATFORM_WIN32_NT or, when the version cannot be read,
-// VER_PLATFORM_WIN32_WINDOWS.
-extern DWORD g_amPlatform;
 
 extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE hInstance, ULONG ulReason, LPVOID pv);
 

@@ -2,6 +2,12 @@
 
 #include <cstring>
 
+void WINAPI InitMediaType(AM_MEDIA_TYPE* pmt) {
+    *pmt = AM_MEDIA_TYPE{};
+    pmt->bFixedSizeSamples = TRUE;
+    pmt->lSampleSize = 1;
+}
+
 void WINAPI FreeMediaType(AM_MEDIA_TYPE& mt) {
     // The block is freed whenever there is one, whatever cbFormat claims.
     if (mt.pbFormat != NULL) {
@@ -31,12 +37,14 @@ HRESULT WINAPI CopyMediaType(AM_MEDIA_TYPE* pmtTarget, const AM_MEDIA_TYPE* pmtS
     if (pmtSource->cbFormat != 0 && pmtSource->pbFormat != NULL) {
         pmtTarget->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(pmtSource->cbFormat));
         if (pmtTarget->pbFormat == NULL) {
+            // The source's format object was not counted for the target.
             pmtTarget->cbFormat = 0;
             pmtTarget->pUnk = NULL;
             return E_OUTOFMEMORY;
         }
         std::memcpy(pmtTarget->pbFormat, pmtSource->pbFormat, pmtSource->cbFormat);
     } else {
+        // Never share the source's block: both would free it.
         pmtTarget->cbFormat = 0;
         pmtTarget->pbFormat = NULL;
     }

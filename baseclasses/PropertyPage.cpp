@@ -204,16 +204,7 @@ STDMETHODIMP CBasePropertyPage::Apply() {
 }
 
 LPWSTR WINAPI WideStringFromResource(LPWSTR pBuffer, int iResourceID) {
-    pBuffer[0] = L'\0';
-    if (g_amPlatform == VER_PLATFORM_WIN32_NT) {
-        if (LoadStringW(g_hInst, static_cast<UINT>(iResourceID), pBuffer, STR_MAX_LENGTH) == 0) {
-            pBuffer[0] = L'\0';
-        }
-        return pBuffer;
-    }
-    char szBuffer[STR_MAX_LENGTH];
-    if (LoadStringA(g_hInst, static_cast<UINT>(iResourceID), szBuffer, STR_MAX_LENGTH) != 0 &&
-        MultiByteToWideChar(CP_ACP, 0, szBuffer, -1, pBuffer, STR_MAX_LENGTH) == 0) {
+    if (LoadStringW(g_hInst, static_cast<UINT>(iResourceID), pBuffer, STR_MAX_LENGTH) == 0) {
         pBuffer[0] = L'\0';
     }
     return pBuffer;

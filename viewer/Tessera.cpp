@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "ErrorText.h"
+#include "MediaType.h"
 #include "ZKVInterface.h"
 #include "resource.h"
 
@@ -60,19 +61,6 @@ void ReleaseAndClear(T*& p)
         p->Release();
         p = nullptr;
     }
-}
-
-// Frees a media type handed out by IAMStreamConfig::GetFormat: format block,
-// format object, then the record itself.
-void DeleteMediaType(AM_MEDIA_TYPE* pmt)
-{
-    if (!pmt)
-        return;
-    if (pmt->cbFormat != 0)
-        CoTaskMemFree(pmt->pbFormat);
-    if (pmt->pUnk)
-        pmt->pUnk->Release();
-    CoTaskMemFree(pmt);
 }
 
 void ResizeVideoWindow(CameraSlot* slot)

@@ -9,10 +9,10 @@
 #include "ZKVVideoProcAmpPage.h"
 
 CFactoryTemplate g_Templates[] = {
-    {L"ZKV Streaming Config", &CLSID_ZKVStreamingConfigPage, CZKVStreamingConfigPage::CreateInstance, NULL, NULL},
+    {L"ZKV Streaming Config", &CLSID_ZKVStreamingConfigPage, CZKVStreamingConfigPage::CreateInstance, NULL},
     {L"ZKV KSProxy Extension Sample Interface Handler", &CLSID_ZKVInterfaceHandler,
-     CZKVInterface::CreateInstance, NULL, NULL},
-    {L"ZKV Video Proc Amp", &CLSID_ZKVVideoProcAmpPage, CZKVVideoProcAmpPage::CreateInstance, NULL, NULL},
+     CZKVInterface::CreateInstance, NULL},
+    {L"ZKV Video Proc Amp", &CLSID_ZKVVideoProcAmpPage, CZKVVideoProcAmpPage::CreateInstance, NULL},
 };
 
 int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "CapturePin.h"
-#include "Enumerators.h"
 #include "VirtualCameraClasses.h"
 #include "ZKVInterface.h"
 #include "ZKVPluginClasses.h"
@@ -84,203 +83,91 @@ HRESULT PropertyPagesOf(const CLSID& page, CAUUID* pages) { return PageList(page
 
 HRESULT CaptureFilter::DeviceFault(std::uint32_t point) const { return m_device.Fault(point, zkvsim::kAnyKey); }
 
-CaptureFilter::CaptureFilter() : m_device(DefaultSettings()) {
-    InitializeCriticalSection(&m_lock);
+CaptureFilter::CaptureFilter()
+    : CBaseFilter(TEXT("Virtual Camera Capture Filter"), nullptr, &m_lock, CLSID_ZkvVirtualCamera),
+      m_device(DefaultSettings()) {
     m_pin = new CapturePin(this);
-    ModuleObjectCreated();
     AggregateInterfaceHandler();
 }
 
 CaptureFilter::~CaptureFilter() {
+    Stop();
     if (m_handler) m_handler->Release();
     delete m_pin;
-    if (m_clock) m_clock->Release();
-    DeleteCriticalSection(&m_lock);
-    ModuleObjectDestroyed();
 }
 
 void CaptureFilter::AggregateInterfaceHandler() {
     // The handler may query and release this object while it is built: hold
     // a reference so that the count does not fall to zero meanwhile.
-    m_ref = 1;
-    IUnknown* outer = static_cast<IBaseFilter*>(this);
-    if (FAILED(CoCreateInstance(CLSID_ZKVInterfaceHandler, outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
+    m_cRef = 1;
+    if (FAILED(CoCreateInstance(CLSID_ZKVInterfaceHandler, GetOwner(), CLSCTX_INPROC_SERVER, IID_IUnknown,
                                 reinterpret_cast<void**>(&m_handler)))) {
         m_handler = nullptr;
     }
-    m_ref = 0;
+    m_cRef = 0;
 }
 
-HRESULT CaptureFilter::Create(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
+CUnknown* WINAPI CaptureFilter::CreateInstance(LPUNKNOWN outer, HRESULT* phr) {
+    if (outer) {
+        *phr = CLASS_E_NOAGGREGATION;
+        return nullptr;
+    }
     WarmUpVideoRenderer();
-    auto* filter = new (std::nothrow) CaptureFilter();
-    if (!filter) return E_OUTOFMEMORY;
-    filter->AddRef();
-    const HRESULT hr = filter->QueryInterface(riid, object);
-    filter->Release();
-    return hr;
+    CaptureFilter* filter = new (std::nothrow) CaptureFilter();
+    if (!filter) *phr = E_OUTOFMEMORY;
+    return filter;
 }
 
-STDMETHODIMP CaptureFilter::QueryInterface(REFIID riid, void** object) {
+STDMETHODIMP CaptureFilter::NonDelegatingQueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IBaseFilter || riid == IID_IMediaFilter || riid == IID_IPersist) {
-        *object = static_cast<IBaseFilter*>(this);
-    } else if (riid == IID_IAMVideoProcAmp) {
+    if (riid == IID_IAMVideoProcAmp) {
         if (m_device.IsWithheld(zkvsim::kWithholdVideoProcAmp)) return E_NOINTERFACE;
-        *object = static_cast<IAMVideoProcAmp*>(this);
-    } else if (riid == IID_IKsPropertySet) {
-        *object = static_cast<IKsPropertySet*>(this);
-    } else if (riid == IID_ISpecifyPropertyPages) {
-        *object = static_cast<ISpecifyPropertyPages*>(this);
-    } else if (riid == IID_IPersistPropertyBag) {
-        *object = static_cast<IPersistPropertyBag*>(this);
-    } else if (riid == IID_IAMFilterMiscFlags) {
-        *object = static_cast<IAMFilterMiscFlags*>(this);
-    } else if (riid == IID_IZkvVirtualCameraControl) {
-        *object = static_cast<IZkvVirtualCameraControl*>(this);
-    } else if (riid == IID_IZKVInterface) {
+        return GetInterface(static_cast<IAMVideoProcAmp*>(this), object);
+    }
+    if (riid == IID_IKsPropertySet) return GetInterface(static_cast<IKsPropertySet*>(this), object);
+    if (riid == IID_ISpecifyPropertyPages) return GetInterface(static_cast<ISpecifyPropertyPages*>(this), object);
+    if (riid == IID_IPersistPropertyBag) return GetInterface(static_cast<IPersistPropertyBag*>(this), object);
+    if (riid == IID_IAMFilterMiscFlags) return GetInterface(static_cast<IAMFilterMiscFlags*>(this), object);
+    if (riid == IID_IZkvVirtualCameraControl) {
+        return GetInterface(static_cast<IZkvVirtualCameraControl*>(this), object);
+    }
+    if (riid == IID_IZKVInterface) {
         if (!m_handler || m_device.IsWithheld(zkvsim::kWithholdZkvInterface)) return E_NOINTERFACE;
         return m_handler->QueryInterface(riid, object);
-    } else {
-        return E_NOINTERFACE;
     }
-    AddRef();
-    return S_OK;
+    return CBaseFilter::NonDelegatingQueryInterface(riid, object);
 }
 
-STDMETHODIMP_(ULONG) CaptureFilter::AddRef() { return InterlockedIncrement(&m_ref); }
-
-STDMETHODIMP_(ULONG) CaptureFilter::Release() {
-    const LONG ref = InterlockedDecrement(&m_ref);
-    if (ref == 0) {
-        // Guard against the count rising and falling again while tearing down.
-        m_ref = 1;
-        Stop();
-        delete this;
-    }
-    return ref;
-}
-
-STDMETHODIMP CaptureFilter::GetClassID(CLSID* clsid) {
-    if (!clsid) return E_POINTER;
-    *clsid = CLSID_ZkvVirtualCamera;
-    return S_OK;
-}
+CBasePin* CaptureFilter::GetPin(int n) { return n == 0 ? m_pin : nullptr; }
 
 STDMETHODIMP CaptureFilter::Stop() {
-    EnterCriticalSection(&m_lock);
-    const bool wasStopped = m_state == State_Stopped;
-    m_state = State_Stopped;
-    LeaveCriticalSection(&m_lock);
-    // The stream thread takes the lock to read the state: wait for it unlocked.
-    if (!wasStopped) {
-        m_pin->Deactivate();
-        m_device.SetStreaming(false);
-    }
-    return S_OK;
+    const bool wasStopped = IsStopped();
+    const HRESULT hr = CBaseFilter::Stop();
+    if (!wasStopped) m_device.SetStreaming(false);
+    return hr;
 }
 
 STDMETHODIMP CaptureFilter::Pause() {
     HRESULT hr = DeviceFault(zkvsim::kFaultPause);
     if (FAILED(hr)) return hr;
-    EnterCriticalSection(&m_lock);
-    if (m_state == State_Stopped) {
-        hr = m_pin->Activate();
-        if (SUCCEEDED(hr)) m_device.SetStreaming(true);
-    }
-    if (SUCCEEDED(hr)) m_state = State_Paused;
-    LeaveCriticalSection(&m_lock);
+    CAutoLock lock(&m_lock);
+    const bool starting = m_State == State_Stopped;
+    hr = CBaseFilter::Pause();
+    if (SUCCEEDED(hr) && starting) m_device.SetStreaming(true);
     return hr;
 }
 
 STDMETHODIMP CaptureFilter::Run(REFERENCE_TIME start) {
-    HRESULT hr = DeviceFault(zkvsim::kFaultRun);
+    const HRESULT hr = DeviceFault(zkvsim::kFaultRun);
     if (FAILED(hr)) return hr;
-    EnterCriticalSection(&m_lock);
-    if (m_state == State_Stopped) {
-        hr = m_pin->Activate();
-        if (SUCCEEDED(hr)) m_device.SetStreaming(true);
-    }
-    if (SUCCEEDED(hr)) {
-        m_start = start;
-        m_state = State_Running;
-        m_pin->Started();
-    }
-    LeaveCriticalSection(&m_lock);
-    return hr;
+    return CBaseFilter::Run(start);
 }
 
-STDMETHODIMP CaptureFilter::GetState(DWORD, FILTER_STATE* state) {
-    if (!state) return E_POINTER;
-    *state = State();
+STDMETHODIMP CaptureFilter::GetState(DWORD timeout, FILTER_STATE* state) {
+    const HRESULT hr = CBaseFilter::GetState(timeout, state);
     // A live source delivers nothing while paused.
-    return *state == State_Paused ? VFW_S_CANT_CUE : S_OK;
-}
-
-FILTER_STATE CaptureFilter::State() {
-    EnterCriticalSection(&m_lock);
-    const FILTER_STATE state = m_state;
-    LeaveCriticalSection(&m_lock);
-    return state;
-}
-
-bool CaptureFilter::StreamTime(REFERENCE_TIME* time) {
-    EnterCriticalSection(&m_lock);
-    IReferenceClock* clock = m_clock;
-    if (clock) clock->AddRef();
-    const REFERENCE_TIME start = m_start;
-    LeaveCriticalSection(&m_lock);
-    if (!clock) return false;
-    REFERENCE_TIME now = 0;
-    const HRESULT hr = clock->GetTime(&now);
-    clock->Release();
-    if (FAILED(hr)) return false;
-    *time = now - start;
-    return true;
-}
-
-STDMETHODIMP CaptureFilter::SetSyncSource(IReferenceClock* clock) {
-    EnterCriticalSection(&m_lock);
-    if (clock) clock->AddRef();
-    if (m_clock) m_clock->Release();
-    m_clock = clock;
-    LeaveCriticalSection(&m_lock);
-    return S_OK;
-}
-
-STDMETHODIMP CaptureFilter::GetSyncSource(IReferenceClock** clock) {
-    if (!clock) return E_POINTER;
-    EnterCriticalSection(&m_lock);
-    *clock = m_clock;
-    if (m_clock) m_clock->AddRef();
-    LeaveCriticalSection(&m_lock);
-    return S_OK;
-}
-
-STDMETHODIMP CaptureFilter::EnumPins(IEnumPins** pins) { return CreatePinEnumerator(m_pin, pins); }
-
-STDMETHODIMP CaptureFilter::FindPin(LPCWSTR id, IPin** pin) {
-    if (!id || !pin) return E_POINTER;
-    if (lstrcmpW(id, L"Capture") != 0) {
-        *pin = nullptr;
-        return VFW_E_NOT_FOUND;
-    }
-    *pin = m_pin;
-    m_pin->AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP CaptureFilter::QueryFilterInfo(FILTER_INFO* info) {
-    if (!info) return E_POINTER;
-    EnterCriticalSection(&m_lock);
-    lstrcpynW(info->achName, m_name, MAX_FILTER_NAME);
-    info->pGraph = m_graph;
-    if (m_graph) m_graph->AddRef();
-    LeaveCriticalSection(&m_lock);
-    return S_OK;
+    return SUCCEEDED(hr) && *state == State_Paused ? VFW_S_CANT_CUE : hr;
 }
 
 STDMETHODIMP CaptureFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
@@ -289,25 +176,7 @@ STDMETHODIMP CaptureFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
         const HRESULT hr = DeviceFault(zkvsim::kFaultJoinFilterGraph);
         if (FAILED(hr)) return hr;
     }
-    EnterCriticalSection(&m_lock);
-    m_graph = graph;
-    m_name[0] = 0;
-    if (name) lstrcpynW(m_name, name, sizeof m_name / sizeof m_name[0]);
-    LeaveCriticalSection(&m_lock);
-    return S_OK;
-}
-
-STDMETHODIMP CaptureFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
-
-void CaptureFilter::NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2) {
-    EnterCriticalSection(&m_lock);
-    IMediaEventSink* sink = nullptr;
-    if (m_graph) m_graph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&sink));
-    LeaveCriticalSection(&m_lock);
-    if (sink) {
-        sink->Notify(code, param1, param2);
-        sink->Release();
-    }
+    return CBaseFilter::JoinFilterGraph(graph, name);
 }
 
 STDMETHODIMP CaptureFilter::GetRange(long property, long* min, long* max, long* step, long* defaultValue,
@@ -384,10 +253,7 @@ STDMETHODIMP CaptureFilter::Load(IPropertyBag* bag, IErrorLog*) {
     for (const zkvsim::FaultSpec& f : s.faults) {
         if (f.point == zkvsim::kFaultLoad) return f.result;
     }
-    EnterCriticalSection(&m_lock);
-    const bool stopped = m_state == State_Stopped;
-    LeaveCriticalSection(&m_lock);
-    if (!stopped) return VFW_E_WRONG_STATE;
+    if (!IsStopped()) return VFW_E_WRONG_STATE;
     m_device.Configure(s);
     return S_OK;
 }

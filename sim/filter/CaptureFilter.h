@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include "BaseClasses.h"
 #include "VirtualDevice.h"
 #include "ZkvVirtualCameraControl.h"
 
@@ -18,36 +19,33 @@ class CapturePin;
 // A one-page list for ISpecifyPropertyPages::GetPages.
 HRESULT PropertyPagesOf(const CLSID& page, CAUUID* pages);
 
-class CaptureFilter final : public IBaseFilter,
-                      public IAMVideoProcAmp,
-                      public IKsPropertySet,
-                      public ISpecifyPropertyPages,
-                      public IPersistPropertyBag,
-                      public IAMFilterMiscFlags,
-                      public IZkvVirtualCameraControl {
+class CaptureFilter final : public CBaseFilter,
+                            public IAMVideoProcAmp,
+                            public IKsPropertySet,
+                            public ISpecifyPropertyPages,
+                            public IPersistPropertyBag,
+                            public IAMFilterMiscFlags,
+                            public IZkvVirtualCameraControl {
 public:
-    static HRESULT Create(REFIID riid, void** object);
+    // The class table's create function; the filter is never aggregated.
+    static CUnknown* WINAPI CreateInstance(LPUNKNOWN outer, HRESULT* phr);
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    DECLARE_IUNKNOWN
+    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** object) override;
+
+    // CBaseFilter: the one capture pin
+    int GetPinCount() override { return 1; }
+    CBasePin* GetPin(int n) override;
 
     // IPersist (IBaseFilter and IPersistPropertyBag)
-    STDMETHODIMP GetClassID(CLSID* clsid) override;
-    // IMediaFilter
+    STDMETHODIMP GetClassID(CLSID* clsid) override { return CBaseFilter::GetClassID(clsid); }
+    // IMediaFilter: the camera streams (ISO_EN) from Pause to Stop
     STDMETHODIMP Stop() override;
     STDMETHODIMP Pause() override;
     STDMETHODIMP Run(REFERENCE_TIME start) override;
     STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
-    STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
-    STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
     // IBaseFilter
-    STDMETHODIMP EnumPins(IEnumPins** pins) override;
-    STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
-    STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
     STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
-    STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
 
     // IAMVideoProcAmp
     STDMETHODIMP GetRange(long property, long* min, long* max, long* step, long* defaultValue,
@@ -85,30 +83,19 @@ public:
 
     // For the pin.
     zkvsim::VirtualDevice& Device() { return m_device; }
-    CRITICAL_SECTION* Lock() { return &m_lock; }
-    FILTER_STATE State();
-    // The current stream time, or false when the graph gave no clock.
-    bool StreamTime(REFERENCE_TIME* time);
-    IFilterGraph* Graph() { return m_graph; }
-    void NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2);
+    CCritSec* Lock() { return &m_lock; }
 
 private:
     CaptureFilter();
-    ~CaptureFilter();
+    ~CaptureFilter() override;
     void AggregateInterfaceHandler();
     // The injected failure of a keyless device-level fault point, or S_OK.
     HRESULT DeviceFault(std::uint32_t point) const;
 
-    LONG m_ref = 0;
-    CRITICAL_SECTION m_lock;
+    CCritSec m_lock;
     zkvsim::VirtualDevice m_device;
     CapturePin* m_pin = nullptr;
     IUnknown* m_handler = nullptr;  // the aggregated interface handler's inner unknown
-    FILTER_STATE m_state = State_Stopped;
-    REFERENCE_TIME m_start = 0;
-    IReferenceClock* m_clock = nullptr;
-    IFilterGraph* m_graph = nullptr;  // not counted: the graph holds the filter
-    WCHAR m_name[128] = {};
 };
 
 }  // namespace zkvfilter

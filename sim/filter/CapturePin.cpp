@@ -3,7 +3,6 @@
 #include <new>
 
 #include "CaptureFilter.h"
-#include "Enumerators.h"
 #include "FramePacker.h"
 #include "MediaTypes.h"
 #include "ZKVPluginClasses.h"
@@ -27,53 +26,34 @@ bool IsFullySpecified(const AM_MEDIA_TYPE* mt) {
            mt->pbFormat;
 }
 
-// A partial media type that the given complete one satisfies.
-bool Matches(const AM_MEDIA_TYPE* partial, const AM_MEDIA_TYPE& mt) {
-    if (!partial) return true;
-    if (partial->majortype != GUID_NULL && partial->majortype != mt.majortype) return false;
-    if (partial->subtype != GUID_NULL && partial->subtype != mt.subtype) return false;
-    if (partial->formattype != GUID_NULL && partial->formattype != mt.formattype) return false;
-    return true;
-}
-
 }  // namespace
 
-CapturePin::CapturePin(CaptureFilter* filter) : m_filter(filter) {}
+CapturePin::CapturePin(CaptureFilter* filter)
+    : CBaseOutputPin(TEXT("Virtual Camera Capture Pin"), filter, filter->Lock(), nullptr, L"Capture"),
+      m_filter(filter) {}
 
-CapturePin::~CapturePin() {
-    Deactivate();
-    ReleaseConnection();
-}
+CapturePin::~CapturePin() { Inactive(); }
 
-STDMETHODIMP CapturePin::QueryInterface(REFIID riid, void** object) {
+STDMETHODIMP CapturePin::NonDelegatingQueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IPin) {
-        *object = static_cast<IPin*>(this);
-    } else if (riid == IID_IAMStreamConfig) {
+    if (riid == IID_IAMStreamConfig) {
         if (m_filter->Device().IsWithheld(zkvsim::kWithholdStreamConfig)) return E_NOINTERFACE;
-        *object = static_cast<IAMStreamConfig*>(this);
-    } else if (riid == IID_IKsPropertySet) {
-        *object = static_cast<IKsPropertySet*>(this);
-    } else if (riid == IID_ISpecifyPropertyPages) {
-        *object = static_cast<ISpecifyPropertyPages*>(this);
-    } else {
-        return E_NOINTERFACE;
+        return GetInterface(static_cast<IAMStreamConfig*>(this), object);
     }
-    AddRef();
-    return S_OK;
+    if (riid == IID_IKsPropertySet) return GetInterface(static_cast<IKsPropertySet*>(this), object);
+    if (riid == IID_ISpecifyPropertyPages) return GetInterface(static_cast<ISpecifyPropertyPages*>(this), object);
+    return CBaseOutputPin::NonDelegatingQueryInterface(riid, object);
 }
 
-STDMETHODIMP_(ULONG) CapturePin::AddRef() { return static_cast<IBaseFilter*>(m_filter)->AddRef(); }
-STDMETHODIMP_(ULONG) CapturePin::Release() { return static_cast<IBaseFilter*>(m_filter)->Release(); }
-
-HRESULT CapturePin::DecideAllocator(IMemInputPin* input, std::uint32_t frameBytes, IMemAllocator** allocator) {
+HRESULT CapturePin::DecideAllocator(IMemInputPin* input, IMemAllocator** allocator) {
+    const LONG frameBytes = static_cast<LONG>(m_mt.lSampleSize);
     ALLOCATOR_PROPERTIES request = {};
     input->GetAllocatorRequirements(&request);  // E_NOTIMPL is common
     ALLOCATOR_PROPERTIES props = {};
     const LONG buffers = static_cast<LONG>(m_filter->Device().BufferCount());
     props.cBuffers = request.cBuffers > buffers ? request.cBuffers : buffers;
-    props.cbBuffer = request.cbBuffer > static_cast<LONG>(frameBytes) ? request.cbBuffer : static_cast<LONG>(frameBytes);
+    props.cbBuffer = request.cbBuffer > frameBytes ? request.cbBuffer : frameBytes;
     props.cbAlign = request.cbAlign > 0 ? request.cbAlign : 1;
     props.cbPrefix = request.cbPrefix;
 
@@ -87,7 +67,7 @@ HRESULT CapturePin::DecideAllocator(IMemInputPin* input, std::uint32_t frameByte
         if (FAILED(hr) || !a) continue;
         ALLOCATOR_PROPERTIES actual = {};
         hr = a->SetProperties(&props, &actual);
-        if (SUCCEEDED(hr) && actual.cbBuffer >= static_cast<LONG>(frameBytes)) hr = input->NotifyAllocator(a, FALSE);
+        if (SUCCEEDED(hr) && actual.cbBuffer >= frameBytes) hr = input->NotifyAllocator(a, FALSE);
         else if (SUCCEEDED(hr)) hr = VFW_E_SIZENOTSET;
         if (SUCCEEDED(hr)) {
             *allocator = a;
@@ -102,166 +82,52 @@ STDMETHODIMP CapturePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     if (!receivePin) return E_POINTER;
     const HRESULT fault = m_filter->Device().Fault(zkvsim::kFaultPinConnect, zkvsim::kAnyKey);
     if (FAILED(fault)) return fault;
-    CRITICAL_SECTION* lock = m_filter->Lock();
-    EnterCriticalSection(lock);
-    HRESULT hr = S_OK;
+    return CBaseOutputPin::Connect(receivePin, mt);
+}
+
+HRESULT CapturePin::AgreeMediaType(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     zkvsim::VirtualDevice& device = m_filter->Device();
-    zkvsim::StreamFormat format = device.CurrentStreamFormat();
-    AM_MEDIA_TYPE offered = {};
-    IMemInputPin* input = nullptr;
-    IMemAllocator* allocator = nullptr;
-    const zkvsim::StreamFormat previous = format;
-    if (m_connected) {
-        hr = VFW_E_ALREADY_CONNECTED;
-    } else if (m_filter->State() != State_Stopped) {
-        hr = VFW_E_NOT_STOPPED;
-    } else if (IsFullySpecified(mt)) {
+    const zkvsim::StreamFormat previous = device.CurrentStreamFormat();
+    const bool requested = IsFullySpecified(mt);
+    HRESULT hr = S_OK;
+    if (requested) {
         // A complete type from the graph: the camera switches to it if it can.
+        zkvsim::StreamFormat format;
         if (!StreamFormatFromMediaType(mt, &format) || FAILED(device.ApplyStreamFormat(format))) {
             hr = VFW_E_TYPE_NOT_ACCEPTED;
-        } else {
-            format = device.CurrentStreamFormat();
         }
     }
-    if (SUCCEEDED(hr)) hr = FillMediaType(format, &offered);
-    if (SUCCEEDED(hr) && !Matches(mt, offered)) hr = VFW_E_NO_ACCEPTABLE_TYPES;
+    if (SUCCEEDED(hr)) hr = CBaseOutputPin::AgreeMediaType(receivePin, mt);
     if (SUCCEEDED(hr)) {
-        hr = receivePin->ReceiveConnection(static_cast<IPin*>(this), &offered);
-        if (FAILED(hr)) hr = VFW_E_NO_ACCEPTABLE_TYPES;
+        m_format = device.CurrentStreamFormat();
+    } else if (requested) {
+        device.ApplyStreamFormat(previous);
     }
-    if (SUCCEEDED(hr)) {
-        hr = receivePin->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input));
-        if (SUCCEEDED(hr)) hr = DecideAllocator(input, offered.lSampleSize, &allocator);
-        if (FAILED(hr)) {
-            receivePin->Disconnect();
-            if (input) input->Release();
-            input = nullptr;
-        }
-    }
-    if (SUCCEEDED(hr)) {
-        m_connected = receivePin;
-        m_connected->AddRef();
-        m_input = input;
-        m_allocator = allocator;
-        m_mt = offered;
-        m_format = format;
-    } else {
-        FreeMediaTypeContents(offered);
-        if (IsFullySpecified(mt)) device.ApplyStreamFormat(previous);
-    }
-    LeaveCriticalSection(lock);
     return hr;
 }
 
-STDMETHODIMP CapturePin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return VFW_E_INVALID_DIRECTION; }
-
-void CapturePin::ReleaseConnection() {
-    if (m_allocator) m_allocator->Release();
-    if (m_input) m_input->Release();
-    if (m_connected) m_connected->Release();
-    m_allocator = nullptr;
-    m_input = nullptr;
-    m_connected = nullptr;
-    FreeMediaTypeContents(m_mt);
-    m_mt = {};
+HRESULT CapturePin::GetMediaType(int position, AM_MEDIA_TYPE* mt) {
+    if (position < 0) return E_INVALIDARG;
+    // The pin connects in the camera's current format only.
+    if (position > 0) return VFW_S_NO_MORE_ITEMS;
+    return FillMediaType(m_filter->Device().CurrentStreamFormat(), mt);
 }
 
-STDMETHODIMP CapturePin::Disconnect() {
-    CRITICAL_SECTION* lock = m_filter->Lock();
-    EnterCriticalSection(lock);
-    HRESULT hr = S_OK;
-    if (m_filter->State() != State_Stopped) {
-        hr = VFW_E_NOT_STOPPED;
-    } else if (!m_connected) {
-        hr = S_FALSE;
-    } else {
-        ReleaseConnection();
-    }
-    LeaveCriticalSection(lock);
-    return hr;
-}
-
-STDMETHODIMP CapturePin::ConnectedTo(IPin** pin) {
-    if (!pin) return E_POINTER;
-    CRITICAL_SECTION* lock = m_filter->Lock();
-    EnterCriticalSection(lock);
-    *pin = m_connected;
-    if (m_connected) m_connected->AddRef();
-    LeaveCriticalSection(lock);
-    return *pin ? S_OK : VFW_E_NOT_CONNECTED;
-}
-
-STDMETHODIMP CapturePin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
-    if (!mt) return E_POINTER;
-    CRITICAL_SECTION* lock = m_filter->Lock();
-    EnterCriticalSection(lock);
-    HRESULT hr = VFW_E_NOT_CONNECTED;
-    if (m_connected) {
-        hr = CopyMediaTypeContents(mt, m_mt);
-    } else {
-        *mt = {};
-    }
-    LeaveCriticalSection(lock);
-    return hr;
-}
-
-STDMETHODIMP CapturePin::QueryPinInfo(PIN_INFO* info) {
-    if (!info) return E_POINTER;
-    info->pFilter = static_cast<IBaseFilter*>(m_filter);
-    info->pFilter->AddRef();
-    info->dir = PINDIR_OUTPUT;
-    lstrcpynW(info->achName, L"Capture", MAX_PIN_NAME);
-    return S_OK;
-}
-
-STDMETHODIMP CapturePin::QueryDirection(PIN_DIRECTION* direction) {
-    if (!direction) return E_POINTER;
-    *direction = PINDIR_OUTPUT;
-    return S_OK;
-}
-
-STDMETHODIMP CapturePin::QueryId(LPWSTR* id) {
-    if (!id) return E_POINTER;
-    static const WCHAR name[] = L"Capture";
-    *id = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof name));
-    if (!*id) return E_OUTOFMEMORY;
-    lstrcpyW(*id, name);
-    return S_OK;
-}
-
-STDMETHODIMP CapturePin::QueryAccept(const AM_MEDIA_TYPE* mt) {
+HRESULT CapturePin::CheckMediaType(const AM_MEDIA_TYPE* mt) {
     zkvsim::StreamFormat format;
     if (!StreamFormatFromMediaType(mt, &format)) return S_FALSE;
     return SUCCEEDED(m_filter->Device().CheckStreamFormat(format)) ? S_OK : S_FALSE;
 }
-
-STDMETHODIMP CapturePin::EnumMediaTypes(IEnumMediaTypes** types) {
-    if (!types) return E_POINTER;
-    // The pin connects in the camera's current format only.
-    AM_MEDIA_TYPE mt = {};
-    HRESULT hr = FillMediaType(m_filter->Device().CurrentStreamFormat(), &mt);
-    if (FAILED(hr)) return hr;
-    hr = CreateMediaTypeEnumerator(mt, types);
-    FreeMediaTypeContents(mt);
-    return hr;
-}
-
-STDMETHODIMP CapturePin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
-STDMETHODIMP CapturePin::EndOfStream() { return E_UNEXPECTED; }
-STDMETHODIMP CapturePin::BeginFlush() { return E_UNEXPECTED; }
-STDMETHODIMP CapturePin::EndFlush() { return E_UNEXPECTED; }
-STDMETHODIMP CapturePin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 STDMETHODIMP CapturePin::SetFormat(AM_MEDIA_TYPE* mt) {
     if (!mt) return E_POINTER;
     zkvsim::VirtualDevice& device = m_filter->Device();
     zkvsim::StreamFormat format;
     if (!StreamFormatFromMediaType(mt, &format)) return VFW_E_INVALIDMEDIATYPE;
-    CRITICAL_SECTION* lock = m_filter->Lock();
-    EnterCriticalSection(lock);
-    if (!m_connected) {
+    m_filter->Lock()->Lock();
+    if (!m_Connected) {
         const HRESULT hr = device.SetStreamFormat(format);
-        LeaveCriticalSection(lock);
+        m_filter->Lock()->Unlock();
         return hr;
     }
     HRESULT hr = device.Fault(zkvsim::kFaultStreamSetFormat, zkvsim::kAnyKey);
@@ -269,33 +135,31 @@ STDMETHODIMP CapturePin::SetFormat(AM_MEDIA_TYPE* mt) {
     if (SUCCEEDED(hr) && SameStream(format, m_format)) {
         // Only the frame rate can differ: that takes effect while streaming.
         hr = device.ApplyStreamFormat(format);
-        LeaveCriticalSection(lock);
+        m_filter->Lock()->Unlock();
         return hr;
     }
-    if (SUCCEEDED(hr) && m_filter->State() != State_Stopped) hr = VFW_E_NOT_STOPPED;
+    if (SUCCEEDED(hr) && !IsStopped()) hr = VFW_E_NOT_STOPPED;
     AM_MEDIA_TYPE next = {};
     if (SUCCEEDED(hr)) hr = FillMediaType(format, &next);
-    if (SUCCEEDED(hr) && m_connected->QueryAccept(&next) != S_OK) hr = VFW_E_INVALIDMEDIATYPE;
+    if (SUCCEEDED(hr) && m_Connected->QueryAccept(&next) != S_OK) hr = VFW_E_INVALIDMEDIATYPE;
     const zkvsim::StreamFormat previous = device.CurrentStreamFormat();
     if (SUCCEEDED(hr)) hr = device.ApplyStreamFormat(format);
-    IFilterGraph* graph = m_filter->Graph();
-    if (graph) graph->AddRef();
-    LeaveCriticalSection(lock);
+    ComPtr<IFilterGraph> graph;
+    if (m_filter->GetFilterGraph()) m_filter->GetFilterGraph()->QueryInterface(IID_IFilterGraph, graph.Out());
+    m_filter->Lock()->Unlock();
 
     // Reconnect through the graph, which disconnects both pins and connects
     // them again in the camera's new format.
     if (SUCCEEDED(hr)) {
-        IFilterGraph2* graph2 = nullptr;
-        if (graph && SUCCEEDED(graph->QueryInterface(IID_IFilterGraph2, reinterpret_cast<void**>(&graph2)))) {
+        ComPtr<IFilterGraph2> graph2;
+        if (graph && SUCCEEDED(graph->QueryInterface(IID_IFilterGraph2, graph2.Out()))) {
             hr = graph2->ReconnectEx(static_cast<IPin*>(this), &next);
-            graph2->Release();
         } else {
             hr = graph ? graph->Reconnect(static_cast<IPin*>(this)) : VFW_E_NOT_IN_GRAPH;
         }
         if (FAILED(hr)) device.ApplyStreamFormat(previous);
     }
-    if (graph) graph->Release();
-    FreeMediaTypeContents(next);
+    FreeMediaType(next);
     return hr;
 }
 
@@ -305,19 +169,9 @@ STDMETHODIMP CapturePin::GetFormat(AM_MEDIA_TYPE** mt) {
     zkvsim::VirtualDevice& device = m_filter->Device();
     HRESULT hr = device.Fault(zkvsim::kFaultStreamGetFormat, zkvsim::kAnyKey);
     if (FAILED(hr)) return hr;
-    CRITICAL_SECTION* lock = m_filter->Lock();
-    EnterCriticalSection(lock);
-    if (m_connected) {
-        auto* copy = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
-        hr = copy ? CopyMediaTypeContents(copy, m_mt) : E_OUTOFMEMORY;
-        if (FAILED(hr) && copy) CoTaskMemFree(copy);
-        if (SUCCEEDED(hr)) *mt = copy;
-    } else {
-        *mt = CreateMediaType(device.CurrentStreamFormat());
-        hr = *mt ? S_OK : E_OUTOFMEMORY;
-    }
-    LeaveCriticalSection(lock);
-    return hr;
+    CAutoLock lock(m_filter->Lock());
+    *mt = m_Connected ? CreateMediaType(&m_mt) : NewMediaType(device.CurrentStreamFormat());
+    return *mt ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP CapturePin::GetNumberOfCapabilities(int* count, int* size) {
@@ -337,7 +191,7 @@ STDMETHODIMP CapturePin::GetStreamCaps(int index, AM_MEDIA_TYPE** mt, BYTE* caps
     zkvsim::StreamCapability cap;
     const HRESULT hr = m_filter->Device().GetStreamCapability(static_cast<std::uint32_t>(index), &cap);
     if (hr != S_OK) return hr;
-    *mt = CreateMediaType(cap.format);
+    *mt = NewMediaType(cap.format);
     if (!*mt) return E_OUTOFMEMORY;
     FillStreamCaps(cap, reinterpret_cast<VIDEO_STREAM_CONFIG_CAPS*>(caps));
     return S_OK;
@@ -366,32 +220,36 @@ STDMETHODIMP CapturePin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
 
 STDMETHODIMP CapturePin::GetPages(CAUUID* pages) { return PropertyPagesOf(CLSID_ZKVStreamingConfigPage, pages); }
 
-HRESULT CapturePin::Activate() {
-    if (!m_connected || m_thread) return S_OK;
-    HRESULT hr = m_allocator->Commit();
+HRESULT CapturePin::Active() {
+    if (!m_Connected || m_thread) return S_OK;
+    HRESULT hr = CBaseOutputPin::Active();
     if (FAILED(hr)) return hr;
     m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_thread = m_stop ? CreateThread(nullptr, 0, StreamThread, this, 0, nullptr) : nullptr;
     if (!m_thread) {
         if (m_stop) CloseHandle(m_stop);
         m_stop = nullptr;
-        m_allocator->Decommit();
+        CBaseOutputPin::Inactive();
         return E_OUTOFMEMORY;
     }
     return S_OK;
 }
 
-void CapturePin::Started() { InterlockedExchange(&m_restart, 1); }
+HRESULT CapturePin::Run(REFERENCE_TIME) {
+    InterlockedExchange(&m_restart, 1);
+    return S_OK;
+}
 
-void CapturePin::Deactivate() {
-    if (!m_thread) return;
+HRESULT CapturePin::Inactive() {
+    if (!m_thread) return S_OK;
     SetEvent(m_stop);
-    m_allocator->Decommit();  // releases a thread waiting for a buffer
+    CBaseOutputPin::Inactive();  // releases a thread waiting for a buffer
     WaitForSingleObject(m_thread, INFINITE);
     CloseHandle(m_thread);
     CloseHandle(m_stop);
     m_thread = nullptr;
     m_stop = nullptr;
+    return S_OK;
 }
 
 DWORD WINAPI CapturePin::StreamThread(void* pin) {
@@ -419,7 +277,7 @@ void CapturePin::StreamLoop() {
             QueryPerformanceCounter(&origin);
         }
         REFERENCE_TIME now = 0;
-        if (!m_filter->StreamTime(&now)) {
+        if (FAILED(m_filter->StreamTime(&now))) {
             // No graph clock: pace by the performance counter from the start.
             LARGE_INTEGER t;
             QueryPerformanceCounter(&t);
@@ -442,7 +300,7 @@ void CapturePin::StreamLoop() {
 bool CapturePin::DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFERENCE_TIME interval,
                               bool discontinuity) {
     IMediaSample* sample = nullptr;
-    if (FAILED(m_allocator->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) return false;
+    if (FAILED(m_pAllocator->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) return false;
     BYTE* data = nullptr;
     const long capacity = sample->GetSize();
     std::size_t written = 0;
@@ -463,7 +321,7 @@ bool CapturePin::DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFEREN
     sample->SetSyncPoint(TRUE);
     sample->SetDiscontinuity(discontinuity ? TRUE : FALSE);
     sample->SetPreroll(FALSE);
-    const HRESULT hr = m_input->Receive(sample);
+    const HRESULT hr = Deliver(sample);
     sample->Release();
     if (FAILED(hr) && WaitForSingleObject(m_stop, 0) == WAIT_TIMEOUT && m_filter->State() == State_Running) {
         m_filter->NotifyEvent(EC_ERRORABORT, hr, 0);

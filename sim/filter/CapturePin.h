@@ -6,38 +6,31 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include "BaseClasses.h"
 #include "CameraModel.h"
 
 namespace zkvfilter {
 
 class CaptureFilter;
 
-class CapturePin final : public IPin, public IAMStreamConfig, public IKsPropertySet, public ISpecifyPropertyPages {
+class CapturePin final : public CBaseOutputPin,
+                         public IAMStreamConfig,
+                         public IKsPropertySet,
+                         public ISpecifyPropertyPages {
 public:
     explicit CapturePin(CaptureFilter* filter);
-    ~CapturePin();
+    ~CapturePin() override;
 
-    // IUnknown: lifetime is the filter's
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    DECLARE_IUNKNOWN
+    STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** object) override;
 
-    // IPin
+    // IPin: a connection first switches the camera to a complete type that
+    // the graph asks for; the pin then offers the camera's current format.
     STDMETHODIMP Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP Disconnect() override;
-    STDMETHODIMP ConnectedTo(IPin** pin) override;
-    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
-    STDMETHODIMP QueryDirection(PIN_DIRECTION* direction) override;
-    STDMETHODIMP QueryId(LPWSTR* id) override;
-    STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-    STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
-    STDMETHODIMP EndOfStream() override;
-    STDMETHODIMP BeginFlush() override;
-    STDMETHODIMP EndFlush() override;
-    STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+    HRESULT AgreeMediaType(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE* mt) override;
+    HRESULT GetMediaType(int position, AM_MEDIA_TYPE* mt) override;
+    HRESULT DecideAllocator(IMemInputPin* input, IMemAllocator** allocator) override;
 
     // IAMStreamConfig
     STDMETHODIMP SetFormat(AM_MEDIA_TYPE* mt) override;
@@ -56,22 +49,16 @@ public:
 
     // State changes of the filter: the first two with its lock held, the
     // last without (it waits for the stream thread).
-    HRESULT Activate();    // stopped -> paused
-    void Started();        // -> running
-    void Deactivate();     // -> stopped
+    HRESULT Active() override;                   // stopped -> paused
+    HRESULT Run(REFERENCE_TIME start) override;  // -> running
+    HRESULT Inactive() override;                 // -> stopped
 
 private:
     static DWORD WINAPI StreamThread(void* pin);
     void StreamLoop();
     bool DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFERENCE_TIME interval, bool discontinuity);
-    HRESULT DecideAllocator(IMemInputPin* input, std::uint32_t frameBytes, IMemAllocator** allocator);
-    void ReleaseConnection();
 
-    CaptureFilter* m_filter;
-    IPin* m_connected = nullptr;
-    IMemInputPin* m_input = nullptr;
-    IMemAllocator* m_allocator = nullptr;
-    AM_MEDIA_TYPE m_mt = {};
+    CaptureFilter* const m_filter;
     zkvsim::StreamFormat m_format;
     HANDLE m_thread = nullptr;
     HANDLE m_stop = nullptr;       // set to end the stream thread

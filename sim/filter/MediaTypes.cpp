@@ -53,7 +53,7 @@ HRESULT FillMediaType(const StreamFormat& format, AM_MEDIA_TYPE* mt) {
     return S_OK;
 }
 
-AM_MEDIA_TYPE* CreateMediaType(const StreamFormat& format) {
+AM_MEDIA_TYPE* NewMediaType(const StreamFormat& format) {
     auto* mt = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
     if (!mt) return nullptr;
     if (FAILED(FillMediaType(format, mt))) {
@@ -118,36 +118,6 @@ void FillStreamCaps(const StreamCapability& cap, VIDEO_STREAM_CONFIG_CAPS* caps)
     const unsigned long long bits = frame ? zkvsim::FrameBytes(*frame, cap.maxWidth, cap.maxHeight) * 8ull : 0;
     caps->MinBitsPerSecond = static_cast<LONG>(bits * 10000000ull / caps->MaxFrameInterval);
     caps->MaxBitsPerSecond = static_cast<LONG>(bits * 10000000ull / caps->MinFrameInterval);
-}
-
-void FreeMediaTypeContents(AM_MEDIA_TYPE& mt) {
-    if (mt.cbFormat) CoTaskMemFree(mt.pbFormat);
-    mt.cbFormat = 0;
-    mt.pbFormat = nullptr;
-    if (mt.pUnk) {
-        mt.pUnk->Release();
-        mt.pUnk = nullptr;
-    }
-}
-
-void DeleteMediaTypeBlock(AM_MEDIA_TYPE* mt) {
-    if (!mt) return;
-    FreeMediaTypeContents(*mt);
-    CoTaskMemFree(mt);
-}
-
-HRESULT CopyMediaTypeContents(AM_MEDIA_TYPE* target, const AM_MEDIA_TYPE& source) {
-    *target = source;
-    if (source.cbFormat) {
-        target->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
-        if (!target->pbFormat) {
-            target->cbFormat = 0;
-            return E_OUTOFMEMORY;
-        }
-        std::memcpy(target->pbFormat, source.pbFormat, source.cbFormat);
-    }
-    if (target->pUnk) target->pUnk->AddRef();
-    return S_OK;
 }
 
 }  // namespace zkvfilter

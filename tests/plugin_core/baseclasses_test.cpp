@@ -1,9 +1,11 @@
 // Our base layer on its own, with a class table of test classes: aggregation
 // and reference counting, the object count, the class factory, the module
-// entry, registry helpers and media types.
+// entry, registry helpers, media types and the filter's enumerators.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "BaseClasses.h"
 
@@ -84,10 +86,10 @@ const CLSID CLSID_NothingWithReason = {0x0f1e2d3c, 0x4b5a, 0x4978, {0x86, 0x95, 
 }  // namespace
 
 CFactoryTemplate g_Templates[] = {
-    {L"Plain", &CLSID_Plain, CTestObject::CreateInstance, RecordInit, nullptr},
-    {L"Refused", &CLSID_Refused, CTestObject::CreateRefused, nullptr, nullptr},
-    {L"Nothing", &CLSID_Nothing, CTestObject::CreateNothing, RecordInit, nullptr},
-    {L"Nothing with reason", &CLSID_NothingWithReason, CTestObject::CreateNothingWithReason, nullptr, nullptr},
+    {L"Plain", &CLSID_Plain, CTestObject::CreateInstance, RecordInit},
+    {L"Refused", &CLSID_Refused, CTestObject::CreateRefused, nullptr},
+    {L"Nothing", &CLSID_Nothing, CTestObject::CreateNothing, RecordInit},
+    {L"Nothing with reason", &CLSID_NothingWithReason, CTestObject::CreateNothingWithReason, nullptr},
 };
 int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);
 
@@ -224,7 +226,6 @@ TEST(ModuleEntryTest, InitRoutinesRunAtAttachAndDetach) {
     EXPECT_EQ(g_initCalls[1], 2);
     EXPECT_EQ(g_initCalls[0], 0);
     EXPECT_EQ(g_hInst, GetModuleHandle(nullptr));
-    EXPECT_EQ(g_amPlatform, static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
     EXPECT_TRUE(DllEntryPoint(GetModuleHandle(nullptr), DLL_PROCESS_DETACH, nullptr));
     EXPECT_EQ(g_initCalls[0], 2);
 }
@@ -303,6 +304,44 @@ TEST_F(RegistryTest, EliminateSubKeyTakesWholeTreesButNeverItsParent) {
 // A format object that counts its references.
 class CountingUnknown : public CountingOuter {};
 
+// Watches task memory: records every block freed and, while failAllocs is
+// set, makes every allocation fail.
+class MallocSpy : public IMallocSpy {
+public:
+    bool failAllocs = false;
+    std::vector<void*> freed;
+    bool Freed(void* p) const { return std::find(freed.begin(), freed.end(), p) != freed.end(); }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy)) {
+            *ppv = this;
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T cb) override { return failAllocs ? 0 : cb; }
+    STDMETHODIMP_(void*) PostAlloc(void* p) override { return p; }
+    STDMETHODIMP_(void*) PreFree(void* p, BOOL) override {
+        if (p != nullptr) freed.push_back(p);
+        return p;
+    }
+    STDMETHODIMP_(void) PostFree(BOOL) override {}
+    STDMETHODIMP_(SIZE_T) PreRealloc(void* p, SIZE_T cb, void** ppNew, BOOL) override {
+        *ppNew = p;
+        return cb;
+    }
+    STDMETHODIMP_(void*) PostRealloc(void* p, BOOL) override { return p; }
+    STDMETHODIMP_(void*) PreGetSize(void* p, BOOL) override { return p; }
+    STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T cb, BOOL) override { return cb; }
+    STDMETHODIMP_(void*) PreDidAlloc(void* p, BOOL) override { return p; }
+    STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+    STDMETHODIMP_(void) PreHeapMinimize() override {}
+    STDMETHODIMP_(void) PostHeapMinimize() override {}
+};
+
 TEST(MediaTypeTest, FreeReleasesFormatAndObjectAndCopiesAreDeep) {
     CountingUnknown formatObject;
     AM_MEDIA_TYPE source = {};
@@ -332,6 +371,229 @@ TEST(MediaTypeTest, FreeReleasesFormatAndObjectAndCopiesAreDeep) {
     EXPECT_EQ(source.cbFormat, 0u);
     EXPECT_EQ(source.pUnk, nullptr);
     DeleteMediaType(nullptr);
+}
+
+// Copies of sources with and without size, block and format object, and a
+// copy that runs out of memory: the copy never shares or half-owns anything,
+// and freeing copy and source gives back every block and reference.
+TEST(MediaTypeTest, CopiesAndFreesKeepBlocksAndReferencesBalanced) {
+    struct Case {
+        const char* name;
+        ULONG cbFormat;
+        bool block;
+        bool formatObject;
+        bool outOfMemory;
+        HRESULT hr;
+        ULONG copySize;  // 0: the copy has no block
+        LONG copyRefs;   // references the copy holds on the format object
+    };
+    const Case cases[] = {
+        {"size and block", 16, true, true, false, S_OK, 16, 1},
+        {"size without block", 16, false, true, false, S_OK, 0, 1},
+        {"block without size", 0, true, false, false, S_OK, 0, 0},
+        {"out of memory", 16, true, true, true, E_OUTOFMEMORY, 0, 0},
+    };
+    static MallocSpy spy;
+    ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountingUnknown formatObject;
+        AM_MEDIA_TYPE source = {};
+        source.majortype = MEDIATYPE_Video;
+        source.cbFormat = c.cbFormat;
+        BYTE* block = nullptr;
+        if (c.block) {
+            block = static_cast<BYTE*>(CoTaskMemAlloc(16));
+            ASSERT_NE(block, nullptr);
+            for (BYTE i = 0; i < 16; ++i) block[i] = i;
+        }
+        source.pbFormat = block;
+        source.pUnk = c.formatObject ? &formatObject : nullptr;
+
+        AM_MEDIA_TYPE copy;
+        spy.failAllocs = c.outOfMemory;
+        EXPECT_EQ(CopyMediaType(&copy, &source), c.hr);
+        spy.failAllocs = false;
+        EXPECT_TRUE(IsEqualGUID(copy.majortype, MEDIATYPE_Video));
+        EXPECT_EQ(copy.cbFormat, c.copySize);
+        EXPECT_EQ(copy.pbFormat != nullptr, c.copySize != 0);
+        EXPECT_TRUE(block == nullptr || copy.pbFormat != block);
+        if (c.copySize != 0) {
+            EXPECT_EQ(memcmp(copy.pbFormat, block, c.copySize), 0);
+        }
+        EXPECT_EQ(copy.pUnk != nullptr, c.copyRefs != 0);
+        EXPECT_EQ(formatObject.refs, 1 + c.copyRefs);
+
+        BYTE* copyBlock = copy.pbFormat;
+        FreeMediaType(copy);
+        EXPECT_EQ(formatObject.refs, 1);
+        EXPECT_TRUE(copyBlock == nullptr || spy.Freed(copyBlock));
+        if (c.formatObject) formatObject.AddRef();  // the source's own reference
+        FreeMediaType(source);
+        EXPECT_EQ(formatObject.refs, 1);
+        EXPECT_TRUE(block == nullptr || spy.Freed(block));
+        EXPECT_EQ(source.pbFormat, nullptr);
+        EXPECT_EQ(source.cbFormat, 0u);
+        EXPECT_EQ(source.pUnk, nullptr);
+    }
+    spy.failAllocs = true;
+    AM_MEDIA_TYPE empty = {};
+    EXPECT_EQ(CreateMediaType(&empty), nullptr);
+    spy.failAllocs = false;
+    EXPECT_EQ(CoRevokeMallocSpy(), S_OK);
+    DeleteMediaType(nullptr);
+}
+
+// A filter of three output pins, each with three media types whose subtype's
+// first field is the position; enough for the enumerators' rules.
+constexpr int kItems = 3;
+
+class CTestPin : public CBaseOutputPin {
+public:
+    CTestPin(CBaseFilter* pFilter, CCritSec* pLock, LPCWSTR pName)
+        : CBaseOutputPin(TEXT("Test Pin"), pFilter, pLock, nullptr, pName) {}
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE*) override { return S_OK; }
+    HRESULT GetMediaType(int iPosition, AM_MEDIA_TYPE* pmt) override {
+        if (iPosition < 0) return E_INVALIDARG;
+        if (iPosition >= kItems) return VFW_S_NO_MORE_ITEMS;
+        pmt->majortype = MEDIATYPE_Video;
+        pmt->subtype.Data1 = static_cast<unsigned long>(iPosition);
+        pmt->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(4));
+        pmt->cbFormat = pmt->pbFormat != nullptr ? 4 : 0;
+        return pmt->pbFormat != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT DecideAllocator(IMemInputPin*, IMemAllocator**) override { return E_NOTIMPL; }
+};
+
+class CTestFilter : public CBaseFilter {
+public:
+    CTestFilter()
+        : CBaseFilter(TEXT("Test Filter"), nullptr, &m_lock, CLSID_Plain),
+          m_pins{{this, &m_lock, L"0"}, {this, &m_lock, L"1"}, {this, &m_lock, L"2"}} {}
+    int GetPinCount() override { return kItems; }
+    CBasePin* GetPin(int n) override { return n >= 0 && n < kItems ? &m_pins[n] : nullptr; }
+    LONG Count() const { return m_cRef; }
+
+private:
+    CCritSec m_lock;
+    CTestPin m_pins[kItems];
+};
+
+// Which item an enumerated element is, and its release.
+int ItemOf(CTestFilter& filter, IPin* pPin) {
+    for (int i = 0; i < kItems; ++i) {
+        if (static_cast<IPin*>(filter.GetPin(i)) == pPin) return i;
+    }
+    return -1;
+}
+int ItemOf(CTestFilter&, AM_MEDIA_TYPE* pmt) { return static_cast<int>(pmt->subtype.Data1); }
+void ReleaseItem(IPin* pPin) { pPin->Release(); }
+void ReleaseItem(AM_MEDIA_TYPE* pmt) { DeleteMediaType(pmt); }
+
+// One call on an enumerator: Next (with or without the fetched count or the
+// array), Skip or Reset, and what it must give.
+struct EnumStep {
+    enum Op { kNext, kNextNoCount, kNextNoArray, kSkip, kReset } op;
+    ULONG count;
+    HRESULT hr;
+    std::vector<int> items;  // what Next hands out
+};
+
+const EnumStep kEnumSteps[] = {
+    {EnumStep::kNextNoCount, 1, S_OK, {0}},
+    {EnumStep::kNext, 0, S_OK, {}},
+    {EnumStep::kNext, 2, S_OK, {1, 2}},
+    {EnumStep::kNext, 1, S_FALSE, {}},
+    {EnumStep::kReset, 0, S_OK, {}},
+    {EnumStep::kSkip, 2, S_OK, {}},
+    {EnumStep::kNext, 2, S_FALSE, {2}},
+    {EnumStep::kReset, 0, S_OK, {}},
+    {EnumStep::kSkip, kItems + 1, S_FALSE, {}},
+    {EnumStep::kNext, 1, S_FALSE, {}},
+    {EnumStep::kReset, 0, S_OK, {}},
+    {EnumStep::kNextNoCount, 2, E_INVALIDARG, {}},
+    {EnumStep::kNextNoArray, 1, E_POINTER, {}},
+    {EnumStep::kNext, kItems, S_OK, {0, 1, 2}},
+};
+
+template <class Enum, class Item>
+void RunEnumSteps(CTestFilter& filter, Enum* pEnum) {
+    for (size_t s = 0; s < sizeof(kEnumSteps) / sizeof(kEnumSteps[0]); ++s) {
+        const EnumStep& step = kEnumSteps[s];
+        SCOPED_TRACE(s);
+        Item items[kItems + 1] = {};
+        ULONG fetched = 99;
+        HRESULT hr = S_OK;
+        switch (step.op) {
+        case EnumStep::kNext: hr = pEnum->Next(step.count, items, &fetched); break;
+        case EnumStep::kNextNoCount:
+            hr = pEnum->Next(step.count, items, nullptr);
+            fetched = hr == S_OK ? step.count : 0;
+            break;
+        case EnumStep::kNextNoArray: hr = pEnum->Next(step.count, nullptr, &fetched); break;
+        case EnumStep::kSkip: hr = pEnum->Skip(step.count); break;
+        case EnumStep::kReset: hr = pEnum->Reset(); break;
+        }
+        EXPECT_EQ(hr, step.hr);
+        if (step.op != EnumStep::kNext && step.op != EnumStep::kNextNoCount) continue;
+        std::vector<int> got;
+        for (ULONG i = 0; i < fetched && i < kItems; ++i) {
+            got.push_back(ItemOf(filter, items[i]));
+            ReleaseItem(items[i]);
+        }
+        EXPECT_EQ(got, step.items);
+    }
+}
+
+// A clone starts where its original stands and moves on its own; both keep
+// the filter alive and give it back when released.
+template <class Enum, class Item>
+void CheckClone(CTestFilter& filter, Enum* pEnum) {
+    ASSERT_EQ(pEnum->Reset(), S_OK);
+    ASSERT_EQ(pEnum->Skip(1), S_OK);
+    Enum* pClone = nullptr;
+    ASSERT_EQ(pEnum->Clone(&pClone), S_OK);
+    EXPECT_EQ(pEnum->Clone(nullptr), E_POINTER);
+    Item item = {};
+    ASSERT_EQ(pClone->Next(1, &item, nullptr), S_OK);
+    EXPECT_EQ(ItemOf(filter, item), 1);
+    ReleaseItem(item);
+    ASSERT_EQ(pClone->Next(1, &item, nullptr), S_OK);
+    EXPECT_EQ(ItemOf(filter, item), 2);
+    ReleaseItem(item);
+    ASSERT_EQ(pEnum->Next(1, &item, nullptr), S_OK);
+    EXPECT_EQ(ItemOf(filter, item), 1);
+    ReleaseItem(item);
+    EXPECT_EQ(pClone->Release(), 0u);
+}
+
+TEST(EnumeratorTest, PinsAndMediaTypesFollowTheEnumerationRules) {
+    const LONG objectsBefore = CBaseObject::ObjectsActive();
+    CTestFilter* filter = new CTestFilter();
+    filter->NonDelegatingAddRef();
+    {
+        IEnumPins* pins = nullptr;
+        ASSERT_EQ(filter->EnumPins(&pins), S_OK);
+        RunEnumSteps<IEnumPins, IPin*>(*filter, pins);
+        CheckClone<IEnumPins, IPin*>(*filter, pins);
+        EXPECT_EQ(pins->Release(), 0u);
+    }
+    {
+        IEnumMediaTypes* types = nullptr;
+        ASSERT_EQ(filter->GetPin(0)->EnumMediaTypes(&types), S_OK);
+        RunEnumSteps<IEnumMediaTypes, AM_MEDIA_TYPE*>(*filter, types);
+        CheckClone<IEnumMediaTypes, AM_MEDIA_TYPE*>(*filter, types);
+        EXPECT_EQ(types->Release(), 0u);
+    }
+    IPin* found = nullptr;
+    EXPECT_EQ(filter->FindPin(L"2", &found), S_OK);
+    EXPECT_EQ(found, static_cast<IPin*>(filter->GetPin(2)));
+    found->Release();
+    EXPECT_EQ(filter->FindPin(L"Capture", &found), VFW_E_NOT_FOUND);
+    EXPECT_EQ(found, nullptr);
+    EXPECT_EQ(filter->Count(), 1);
+    EXPECT_EQ(filter->NonDelegatingRelease(), 0u);
+    EXPECT_EQ(CBaseObject::ObjectsActive(), objectsBefore);
 }
 
 }  // namespace

@@ -119,7 +119,7 @@ public:
 }  // namespace
 
 CFactoryTemplate g_Templates[] = {
-    {L"Test Page", &CLSID_TestPage, CTestPage::CreateInstance, nullptr, nullptr},
+    {L"Test Page", &CLSID_TestPage, CTestPage::CreateInstance, nullptr},
 };
 int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);
 

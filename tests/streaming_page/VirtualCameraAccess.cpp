@@ -11,13 +11,6 @@ VirtualCamera::~VirtualCamera() {
     if (filter) filter->Release();
 }
 
-void FreeMediaType(AM_MEDIA_TYPE* mediaType) {
-    if (mediaType == nullptr) return;
-    if (mediaType->cbFormat != 0) CoTaskMemFree(mediaType->pbFormat);
-    if (mediaType->pUnk != nullptr) mediaType->pUnk->Release();
-    CoTaskMemFree(mediaType);
-}
-
 namespace {
 
 IPin* CaptureOutputPin(IBaseFilter* filter) {
@@ -101,7 +94,7 @@ PinFormat CurrentPinFormat(IAMStreamConfig* config) {
             format.info = *reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat);
             format.subtype = mt->subtype;
         }
-        FreeMediaType(mt);
+        DeleteMediaType(mt);
     }
     return format;
 }
@@ -115,7 +108,7 @@ std::vector<PinCapability> PinCapabilities(IAMStreamConfig* config) {
         PinCapability cap;
         if (config->GetStreamCaps(i, &mt, reinterpret_cast<BYTE*>(&cap.caps)) != S_OK) continue;
         cap.info = *reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat);
-        FreeMediaType(mt);
+        DeleteMediaType(mt);
         result.push_back(cap);
     }
     return result;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "MediaType.h"
 #include "ZKVInterface.h"
 #include "ZkvVirtualCameraControl.h"
 
@@ -58,8 +59,6 @@ std::string FourccText(std::uint32_t fourcc);
 Format7Request LastFormat7Request(IZkvVirtualCameraControl* control, bool set);
 BufferCountRequest LastBufferCountRequest(IZkvVirtualCameraControl* control);
 
-void FreeMediaType(AM_MEDIA_TYPE* mediaType);
-
 template <class Match>
 bool SetFirstCapability(IAMStreamConfig* config, Match match) {
     int count = 0, size = 0;
@@ -71,7 +70,7 @@ bool SetFirstCapability(IAMStreamConfig* config, Match match) {
         auto* info = reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat);
         bool take = match(*info, caps);
         if (take) config->SetFormat(mt);
-        FreeMediaType(mt);
+        DeleteMediaType(mt);
         if (take) return true;
     }
     return false;

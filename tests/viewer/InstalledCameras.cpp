@@ -2,6 +2,7 @@
 
 #include <dshow.h>
 
+#include "MediaType.h"
 #include "ZkvVirtualCameraControl.h"
 
 namespace {
@@ -57,10 +58,7 @@ void ReadCaptureFormat(IBaseFilter* filter, InstalledCamera* camera)
                 camera->height = bmi.biHeight < 0 ? -bmi.biHeight : bmi.biHeight;
                 camera->compression = bmi.biCompression;
             }
-            CoTaskMemFree(mt->pbFormat);
-            if (mt->pUnk)
-                mt->pUnk->Release();
-            CoTaskMemFree(mt);
+            DeleteMediaType(mt);
         }
         SafeRelease(config);
         SafeRelease(pin);

@@ -165,20 +165,6 @@ AM_MEDIA_TYPE GrabberGraph::ConnectedType() {
     return mt;
 }
 
-void FreeType(AM_MEDIA_TYPE& mt) {
-    if (mt.cbFormat) CoTaskMemFree(mt.pbFormat);
-    if (mt.pUnk) mt.pUnk->Release();
-    mt.cbFormat = 0;
-    mt.pbFormat = nullptr;
-    mt.pUnk = nullptr;
-}
-
-void DeleteType(AM_MEDIA_TYPE* mt) {
-    if (!mt) return;
-    FreeType(*mt);
-    CoTaskMemFree(mt);
-}
-
 AM_MEDIA_TYPE* StreamCapsType(IAMStreamConfig* config, std::uint32_t fourcc, std::uint32_t width, bool format7) {
     int count = 0, size = 0;
     if (FAILED(config->GetNumberOfCapabilities(&count, &size))) return nullptr;
@@ -191,7 +177,7 @@ AM_MEDIA_TYPE* StreamCapsType(IAMStreamConfig* config, std::uint32_t fourcc, std
             (vih->rcSource.bottom != 0) == format7) {
             return mt;
         }
-        DeleteType(mt);
+        DeleteMediaType(mt);
     }
     return nullptr;
 }

@@ -7,48 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <string>
 #include <vector>
 
 #include "CameraModel.h"
+#include "ComPtr.h"
+#include "MediaType.h"
 
 namespace simtest {
-
-// Releases a COM pointer when it goes out of scope.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
-    ComPtr& operator=(ComPtr&& other) noexcept {
-        if (this != std::addressof(other)) {
-            Reset();
-            m_p = other.m_p;
-            other.m_p = nullptr;
-        }
-        return *this;
-    }
-    ~ComPtr() { Reset(); }
-    T** operator&() {
-        Reset();
-        return &m_p;
-    }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-    void Reset() {
-        if (m_p) m_p->Release();
-        m_p = nullptr;
-    }
-    void** Out() { return reinterpret_cast<void**>(&*this); }
-
-private:
-    T* m_p = nullptr;
-};
 
 class ComTest : public ::testing::Test {
 protected:
@@ -98,8 +64,6 @@ private:
 
 AM_MEDIA_TYPE* StreamCapsType(IAMStreamConfig* config, std::uint32_t fourcc, std::uint32_t width,
                               bool format7);
-void DeleteType(AM_MEDIA_TYPE* mt);
-void FreeType(AM_MEDIA_TYPE& mt);
 
 bool CodecInstalled(std::uint32_t fourcc);
 

@@ -194,7 +194,7 @@ TEST_F(DeviceTest, FaultsAndWithheldInterfacesReachTheClients) {
     VIDEO_STREAM_CONFIG_CAPS caps;
     EXPECT_EQ(failure, config->GetStreamCaps(2, &mt, reinterpret_cast<BYTE*>(&caps)));
     EXPECT_EQ(S_OK, config->GetStreamCaps(1, &mt, reinterpret_cast<BYTE*>(&caps)));
-    DeleteType(mt);
+    DeleteMediaType(mt);
     ASSERT_EQ(S_OK, control->SetFault(ZKV_FAULT_STREAM_GET_FORMAT, ZKV_FAULT_ANY_KEY, failure));
     EXPECT_EQ(failure, config->GetFormat(&mt));
 
@@ -207,7 +207,7 @@ TEST_F(DeviceTest, FaultsAndWithheldInterfacesReachTheClients) {
     EXPECT_EQ(E_INVALIDARG, control->SetFault(99, 0, failure));
     control->ClearFaults();
     EXPECT_EQ(S_OK, config->GetFormat(&mt));
-    DeleteType(mt);
+    DeleteMediaType(mt);
 }
 
 TEST_F(DeviceTest, VideoProcAmpMapsOntoTheFeatureRegisters) {

@@ -66,7 +66,7 @@ TEST_F(StreamConfigTest, CapabilitiesMarkFormat7BothWays) {
             ++standard;
             EXPECT_NE(1, caps.MinCroppingSize.cx);
         }
-        DeleteType(mt);
+        DeleteMediaType(mt);
     }
     EXPECT_EQ(count, standard + format7);
     EXPECT_GT(standard, 19);
@@ -80,7 +80,7 @@ TEST_F(StreamConfigTest, SetFormatSwitchesTheCameraAndRefusesWhatItCannotDo) {
     AM_MEDIA_TYPE* uyvy = StreamCapsType(m_config.Get(), zkvsim::MakeFourcc('U', 'Y', 'V', 'Y'), 320, false);
     ASSERT_NE(nullptr, uyvy);
     ASSERT_EQ(S_OK, m_config->SetFormat(uyvy));
-    DeleteType(uyvy);
+    DeleteMediaType(uyvy);
     EXPECT_EQ(0u, Peek(0x608));
     EXPECT_EQ(1u << 29, Peek(0x604));
     AM_MEDIA_TYPE* mt = nullptr;
@@ -95,7 +95,7 @@ TEST_F(StreamConfigTest, SetFormatSwitchesTheCameraAndRefusesWhatItCannotDo) {
     bad->bmiHeader.biWidth = 320;
     bad->bmiHeader.biHeight = -240;
     EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, m_config->SetFormat(mt));
-    DeleteType(mt);
+    DeleteMediaType(mt);
     EXPECT_EQ(1u << 29, Peek(0x604));
 
     // Format 7 as the streaming page applies it: region in both rectangles.
@@ -112,12 +112,12 @@ TEST_F(StreamConfigTest, SetFormatSwitchesTheCameraAndRefusesWhatItCannotDo) {
     EXPECT_EQ(16 + 240, vih->rcSource.bottom);
     EXPECT_EQ(320, vih->bmiHeader.biWidth);
     EXPECT_EQ(320u * 240u, vih->bmiHeader.biSizeImage);
-    DeleteType(mt);
+    DeleteMediaType(mt);
     // A region off the sensor's units is refused.
     SetRect(&region->rcSource, 6, 16, 6 + 320, 16 + 240);
     region->rcTarget = region->rcSource;
     EXPECT_EQ(VFW_E_INVALIDMEDIATYPE, m_config->SetFormat(raw));
-    DeleteType(raw);
+    DeleteMediaType(raw);
 }
 
 TEST_F(StreamConfigTest, ConnectedPinReconnectsWhenStoppedAndRefusesWhileRunning) {
@@ -135,18 +135,18 @@ TEST_F(StreamConfigTest, ConnectedPinReconnectsWhenStoppedAndRefusesWhileRunning
         ASSERT_EQ(S_OK, m_pin->ConnectionMediaType(&connected));
         EXPECT_EQ(zkvsim::MakeFourcc('Z', 'Y', '1', '6'),
                   reinterpret_cast<VIDEOINFOHEADER*>(connected.pbFormat)->bmiHeader.biCompression);
-        FreeType(connected);
+        FreeMediaType(connected);
         ComPtr<IPin> peer;
         ASSERT_EQ(S_OK, m_pin->ConnectedTo(&peer));
         ASSERT_EQ(S_OK, peer->ConnectionMediaType(&connected));
         EXPECT_EQ(2u * 640 * 480, reinterpret_cast<VIDEOINFOHEADER*>(connected.pbFormat)->bmiHeader.biSizeImage);
-        FreeType(connected);
+        FreeMediaType(connected);
         ASSERT_TRUE(SUCCEEDED(graph.Run()));
         EXPECT_EQ(VFW_E_NOT_STOPPED, m_config->SetFormat(y800));
         EXPECT_EQ(0x80000000u, Peek(0x614));  // ISO_EN while streaming
         graph.Stop();
         EXPECT_EQ(0u, Peek(0x614));
-        DeleteType(mono16);
+        DeleteMediaType(mono16);
     }
-    DeleteType(y800);
+    DeleteMediaType(y800);
 }

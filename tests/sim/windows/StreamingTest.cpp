@@ -23,7 +23,7 @@ HRESULT UseFormat(IBaseFilter* filter, std::uint32_t fourcc, std::uint32_t width
     AM_MEDIA_TYPE* mt = StreamCapsType(config.Get(), fourcc, width, false);
     if (!mt) return E_FAIL;
     hr = config->SetFormat(mt);
-    DeleteType(mt);
+    DeleteMediaType(mt);
     return hr;
 }
 
@@ -67,7 +67,7 @@ zkvsim::StreamFormat ConnectedFormat(GrabberGraph& graph, IBaseFilter* camera) {
         f.fourcc = vih->bmiHeader.biCompression;
         f.width = f.sceneWidth = vih->bmiHeader.biWidth;
         f.height = f.sceneHeight = vih->bmiHeader.biHeight;
-        FreeType(mt);
+        FreeMediaType(mt);
     }
     return f;
 }
@@ -223,7 +223,7 @@ TEST_F(StreamingTest, Format7RegionsDecodeToTheirPartOfTheSensor) {
     vih->bmiHeader.biWidth = width;
     vih->bmiHeader.biHeight = height;
     ASSERT_EQ(S_OK, config->SetFormat(mt));
-    DeleteType(mt);
+    DeleteMediaType(mt);
     GrabberGraph graph;
     ASSERT_EQ(S_OK, graph.Build(camera.Get(), true));
     ASSERT_TRUE(SUCCEEDED(graph.Run()));
