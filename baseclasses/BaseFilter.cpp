@@ -160,12 +160,7 @@ HRESULT CBaseFilter::StreamTime(REFERENCE_TIME* prtStream) {
 
 STDMETHODIMP CBaseFilter::EnumPins(IEnumPins** ppEnum) {
     CheckPointer(ppEnum, E_POINTER);
-    CEnumPins* pEnum = new (std::nothrow) CEnumPins(this, NULL);
-    if (pEnum == NULL) {
-        *ppEnum = NULL;
-        return E_OUTOFMEMORY;
-    }
-    return GetInterface(static_cast<IEnumPins*>(pEnum), reinterpret_cast<void**>(ppEnum));
+    return GetNewInterface(new (std::nothrow) CEnumPins(this, NULL), ppEnum);
 }
 
 STDMETHODIMP CBaseFilter::FindPin(LPCWSTR Id, IPin** ppPin) {

@@ -192,12 +192,7 @@ STDMETHODIMP CBasePin::QueryAccept(const AM_MEDIA_TYPE* pmt) {
 
 STDMETHODIMP CBasePin::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
     CheckPointer(ppEnum, E_POINTER);
-    CEnumMediaTypes* pEnum = new (std::nothrow) CEnumMediaTypes(this, NULL);
-    if (pEnum == NULL) {
-        *ppEnum = NULL;
-        return E_OUTOFMEMORY;
-    }
-    return GetInterface(static_cast<IEnumMediaTypes*>(pEnum), reinterpret_cast<void**>(ppEnum));
+    return GetNewInterface(new (std::nothrow) CEnumMediaTypes(this, NULL), ppEnum);
 }
 
 STDMETHODIMP CBasePin::QueryInternalConnections(IPin** /*apPin*/, ULONG* /*nPin*/) {

@@ -72,6 +72,17 @@ private:
 // Hands out `pUnk` through `ppv` with a reference added.
 HRESULT GetInterface(LPUNKNOWN pUnk, void** ppv);
 
+// Hands out an object just made with new (std::nothrow) as `Interface`, or
+// E_OUTOFMEMORY with a null result when it could not be made.
+template <class Interface, class Object>
+HRESULT GetNewInterface(Object* pObject, Interface** ppv) {
+    if (pObject == NULL) {
+        *ppv = NULL;
+        return E_OUTOFMEMORY;
+    }
+    return GetInterface(static_cast<Interface*>(pObject), reinterpret_cast<void**>(ppv));
+}
+
 // The IUnknown methods of an object's interfaces: all three go to the owner,
 // as aggregation requires.
 #define DECLARE_IUNKNOWN                                                          \

@@ -75,12 +75,7 @@ STDMETHODIMP CEnumPins::Reset() {
 
 STDMETHODIMP CEnumPins::Clone(IEnumPins** ppEnum) {
     CheckPointer(ppEnum, E_POINTER);
-    CEnumPins* pClone = new (std::nothrow) CEnumPins(m_pFilter, this);
-    if (pClone == NULL) {
-        *ppEnum = NULL;
-        return E_OUTOFMEMORY;
-    }
-    return GetInterface(static_cast<IEnumPins*>(pClone), reinterpret_cast<void**>(ppEnum));
+    return GetNewInterface(new (std::nothrow) CEnumPins(m_pFilter, this), ppEnum);
 }
 
 CEnumMediaTypes::CEnumMediaTypes(CBasePin* pPin, const CEnumMediaTypes* pEnumMediaTypes)
@@ -158,10 +153,5 @@ STDMETHODIMP CEnumMediaTypes::Reset() {
 
 STDMETHODIMP CEnumMediaTypes::Clone(IEnumMediaTypes** ppEnum) {
     CheckPointer(ppEnum, E_POINTER);
-    CEnumMediaTypes* pClone = new (std::nothrow) CEnumMediaTypes(m_pPin, this);
-    if (pClone == NULL) {
-        *ppEnum = NULL;
-        return E_OUTOFMEMORY;
-    }
-    return GetInterface(static_cast<IEnumMediaTypes*>(pClone), reinterpret_cast<void**>(ppEnum));
+    return GetNewInterface(new (std::nothrow) CEnumMediaTypes(m_pPin, this), ppEnum);
 }
