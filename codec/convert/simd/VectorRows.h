@@ -20,6 +20,16 @@ inline std::uint32_t PixelsToAlignment(const std::uint8_t* out, std::uint32_t al
     return pixels < limit ? pixels : limit;
 }
 
+// Whether a frame's output is written with stores that bypass the caches: when
+// it is larger than a last-level cache can hold beside the input (measured in
+// bench/: below that, cached stores are faster).
+constexpr std::size_t kStreamingOutputBytes = std::size_t{12} << 20;
+inline bool StreamsOutput(const BITMAPINFOHEADER* in) {
+    return std::size_t{4} * static_cast<std::uint32_t>(in->biWidth) *
+               static_cast<std::uint32_t>(in->biHeight) >
+           kStreamingOutputBytes;
+}
+
 // The YUV formula's coefficients as pairs of 16-bit factors for pmaddwd: a
 // 32-bit lane holding (y, c - 128) times (luma factor, chroma factor) is the
 // exact 32-bit sum of the formula. An arithmetic shift by 13 then gives the
