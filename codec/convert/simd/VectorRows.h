@@ -21,8 +21,9 @@ inline std::uint32_t PixelsToAlignment(const std::uint8_t* out, std::uint32_t al
 }
 
 // Whether a frame's output is written with stores that bypass the caches: when
-// it is larger than a last-level cache can hold beside the input (measured in
-// bench/: below that, cached stores are faster).
+// it is larger than a last-level cache can hold beside the input. Measured in
+// bench/: at 4.9 MB cached stores take half the time, at 20 MB and 49 MB the
+// bypassing ones less than half.
 constexpr std::size_t kStreamingOutputBytes = std::size_t{12} << 20;
 inline bool StreamsOutput(const BITMAPINFOHEADER* in) {
     return std::size_t{4} * static_cast<std::uint32_t>(in->biWidth) *
