@@ -1,11 +1,13 @@
 // Times each of the codec's converters, at every instruction level this
 // processor has, side by side with the general-purpose libraries (Peers.h)
 // and with the floors of the output (memset and memcpy of 4 x W x H bytes),
-// single-threaded, at three frame sizes; the median of five repetitions, in
+// single-threaded, at four frame sizes; the median of five repetitions, in
 // the thread's CPU time, so that time the thread spends descheduled on a
 // shared machine does not count.
-// Ends with a table: ms per frame, ns per pixel, the ratio to the fastest
-// peer of the same conversion and to the memset floor.
+// Ends with a table per size: ms per frame, ns per pixel, the ratio to the
+// fastest peer of the same conversion and to the memset floor; then the same
+// figures as "plot," lines (conversion, series, pixels, ns per pixel) for
+// bench/plot.py.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -161,6 +163,27 @@ void PrintRow(const std::string& label, double ms, const Size& size, double fast
     std::printf("%6.2f |\n", ms / memset);
 }
 
+// The codec's own level (the highest), each peer and the memset floor, per
+// conversion and size.
+void PrintPlotLines(const std::vector<Size>& sizes, const std::map<std::string, std::string>& peerNames) {
+    const CpuLevel level = DetectCpuLevel();
+    for (const Conversion& conversion : kConversions) {
+        const std::string title = kKindNames[static_cast<int>(conversion.kind)];
+        for (const Size& size : sizes) {
+            const auto line = [&](const std::string& series, double ms) {
+                if (ms > 0) std::printf("plot,%s,%s,%.0f,%.4f\n", title.c_str(), series.c_str(), size.Pixels(),
+                                        ms * 1e6 / size.Pixels());
+            };
+            line(std::string("ours ") + CpuLevelName(level), Median(OursName(conversion.kind, level, size)));
+            for (const std::string& id : conversion.peers) {
+                const auto name = peerNames.find(id);
+                if (name != peerNames.end()) line(name->second, Median("peer/" + id + "/" + size.Name()));
+            }
+            line("memset floor", Median("floor/memset/" + size.Name()));
+        }
+    }
+}
+
 void PrintTable(const std::vector<Size>& sizes, const std::map<std::string, std::string>& peerNames) {
     for (const Size& size : sizes) {
         const double memset = Median("floor/memset/" + size.Name());
@@ -196,7 +219,7 @@ void PrintTable(const std::vector<Size>& sizes, const std::map<std::string, std:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    const std::vector<Size> sizes = {{640, 480}, {1280, 960}, {2448, 2048}};
+    const std::vector<Size> sizes = {{640, 480}, {1280, 960}, {2448, 2048}, {4096, 3000}};
     std::map<std::string, std::string> peerNames;
     std::vector<std::string> skipped;
     for (const Size& size : sizes) RegisterSize(size, peerNames, skipped);
@@ -206,6 +229,8 @@ int main(int argc, char** argv) {
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(sizes, peerNames);
+    std::printf("\n");
+    PrintPlotLines(sizes, peerNames);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,11 +1,17 @@
 // YUV 4:4:4 and 4:1:1 in 13-bit fixed point. The fourth byte of every output
 // pixel keeps what the buffer held.
-#include "convert/FrameConverter.h"
+#include "convert/FrameRows.h"
 
 namespace {
 
 std::uint8_t Limit(std::int32_t value) {
     return static_cast<std::uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+}
+
+// A row of W pixels holds W / 4 groups; when W is not a multiple of 4 the
+// stream carries nothing for the last W mod 4 pixels, and they are not written.
+void Yuv411Row(const std::uint8_t* source, std::uint8_t* pixel, std::uint32_t width) {
+    Yuv411Groups(source, pixel, width / 4);
 }
 
 }  // namespace
@@ -20,37 +26,30 @@ void YuvToRgbPixel(std::uint8_t y, std::uint8_t c0, std::uint8_t c1, std::uint8_
 }
 
 // Each pixel is c0, y, c1.
-void Yuv444(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
-            DWORD) {
-    const std::uint32_t width = inFormat->biWidth;
-    const std::uint32_t height = inFormat->biHeight;
-    const std::uint8_t* source = static_cast<const std::uint8_t*>(in);
-    for (std::uint32_t r = 0; r < height; ++r) {
-        std::uint8_t* pixel = OutputRow(out, width, height, r);
-        for (std::uint32_t x = 0; x < width; ++x, pixel += 4, source += 3) {
-            YuvToRgbPixel(source[1], source[0], source[2], pixel);
-        }
+void Yuv444Pixels(const std::uint8_t* source, std::uint8_t* pixel, std::uint32_t count) {
+    for (std::uint32_t i = 0; i < count; ++i, pixel += 4, source += 3) {
+        YuvToRgbPixel(source[1], source[0], source[2], pixel);
     }
 }
 
-// Each group of four pixels is c0, y0, y1, c1, y2, y3. A row holds W / 4
-// groups; when W is not a multiple of 4 the stream carries nothing for the
-// last W mod 4 pixels of a row, and they are not written.
+// Each group of four pixels is c0, y0, y1, c1, y2, y3.
+void Yuv411Groups(const std::uint8_t* source, std::uint8_t* pixel, std::uint32_t groups) {
+    for (std::uint32_t g = 0; g < groups; ++g, pixel += 16, source += 6) {
+        const std::uint8_t c0 = source[0];
+        const std::uint8_t c1 = source[3];
+        YuvToRgbPixel(source[1], c0, c1, pixel);
+        YuvToRgbPixel(source[2], c0, c1, pixel + 4);
+        YuvToRgbPixel(source[4], c0, c1, pixel + 8);
+        YuvToRgbPixel(source[5], c0, c1, pixel + 12);
+    }
+}
+
+void Yuv444(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
+            DWORD) {
+    ForEachRow(inFormat, in, out, Yuv444RowBytes(inFormat), Yuv444Pixels);
+}
+
 void Yuv411(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
             DWORD) {
-    const std::uint32_t width = inFormat->biWidth;
-    const std::uint32_t height = inFormat->biHeight;
-    const std::uint32_t groups = width / 4;
-    const std::uint8_t* source = static_cast<const std::uint8_t*>(in);
-    for (std::uint32_t r = 0; r < height; ++r) {
-        std::uint8_t* pixel = OutputRow(out, width, height, r);
-        for (std::uint32_t g = 0; g < groups; ++g, pixel += 16, source += 6) {
-            const std::uint8_t c0 = source[0];
-            const std::uint8_t c1 = source[3];
-            YuvToRgbPixel(source[1], c0, c1, pixel);
-            YuvToRgbPixel(source[2], c0, c1, pixel + 4);
-            YuvToRgbPixel(source[4], c0, c1, pixel + 8);
-            YuvToRgbPixel(source[5], c0, c1, pixel + 12);
-        }
-    }
+    ForEachRow(inFormat, in, out, Yuv411RowBytes(inFormat), Yuv411Row);
 }

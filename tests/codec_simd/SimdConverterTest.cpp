@@ -167,6 +167,18 @@ TEST_P(FastConverters, MatchOnCameraSizes) {
     }
 }
 
+// Outputs larger than the caches are written with stores that bypass them,
+// where the output rows allow it: an aligned buffer, and one whose rows can
+// never be aligned (an odd byte offset).
+TEST_P(FastConverters, MatchOnFramesLargerThanTheCaches) {
+    for (std::size_t kind = 0; kind < kConverterKindCount; ++kind) {
+        const ConverterKind k = static_cast<ConverterKind>(kind);
+        for (std::size_t offset : {0, 2}) {
+            ASSERT_TRUE(Matches({k, Tiles(k).front(), 2448, 2048}, 256, offset)) << "offset " << offset;
+        }
+    }
+}
+
 // The YUV formula for every luma and chroma byte: one row per luma value,
 // every (c0, c1) pair along it.
 TEST_P(FastConverters, YuvFormulaMatchesForEveryInput) {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "convert/simd/FrameRows.h"
+#include "convert/simd/VectorRows.h"
 #include "convert/simd/SimdTarget.h"
 
 ZKV_INLINE_AVX2 __m256i LoadAvx2(const std::uint8_t* p) {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "convert/simd/BayerPixelRules.h"
-#include "convert/simd/FrameRows.h"
+#include "convert/BayerPlane.h"
+#include "convert/simd/VectorRows.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The walk of the fast Bayer converters over a frame: which rows and columns
 // the vector kernels of a level cover, and which go through the per-pixel
-// rules (BayerPixelRules.h). Each level supplies its kernels in this table.
+// rules (convert/BayerPlane.h). Each level supplies its kernels in this table.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
-# The fast converters and the dispatch that picks them at run time.
+# The fast converters and the dispatch that picks them at run time (the
+# detection of the processor's level is in convert/).
 set(ZKV_BRISAL_SIMD_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/../CpuLevel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ConverterLevels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MonoSse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MonoSsse3.cpp
@@ -8,7 +8,6 @@ set(ZKV_BRISAL_SIMD_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/YuvSse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/YuvSsse3.cpp
   ${CMAKE_CURRENT_LIST_DIR}/YuvAvx2.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/BayerPixelRules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BayerRows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BayerSse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BayerAvx2.cpp

@@ -1,4 +1,4 @@
-#include "convert/simd/BayerPixelRules.h"
+#include "convert/BayerPlane.h"
 
 namespace {
 

@@ -1,7 +1,20 @@
-// The Bayer rules pixel by pixel, for the pixels the fast converters do not
-// cover with vectors: the first and last columns, the first and last block
-// rows, the half blocks of odd sizes and the ends of rows. They give exactly
-// what the plain converters give there.
+// The Bayer rules pixel by pixel: one byte per input pixel, each sampling the
+// colour that the 2 x 2 tile gives its position; a pixel keeps its own sample
+// for its own colour, and the three algorithms differ in where the two lacking
+// colours come from. Blocks are the 2 x 2 squares anchored at the top-left
+// pixel. The plain converters are these rules over every pixel; the fast ones
+// use them for what their vectors do not cover (the first and last columns,
+// the first and last block rows, the half blocks of odd sizes, row ends).
+//
+// Odd widths and heights: the last column (or row) is then the left (top) half
+// of a block. Where a rule needs a sample of that block's missing half, it
+// takes the sample two columns to the left (two rows up), which has the same
+// colour and lies next to the pixel; so every pixel gets all three colours and
+// nothing wraps into another row. The block row that holds the last row of the
+// frame is the last block row of the rules, also when it is a half block.
+//
+// Frames narrower or lower than two pixels lack a colour altogether: the
+// negotiation refuses them, and the converters write nothing for them.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +50,19 @@ public:
         return ColourAt(r, GreenParity(r) ^ 1) == kBayerRed;
     }
 
+    // BayerFast: red and blue of the block for all four pixels, green at the
+    // red and blue sites the average of the block's greens, fourth byte 0.
     void FastPixel(std::uint32_t r, std::uint32_t x) const;
+    // BayerNearest: green at a red or blue site the block's green average in
+    // the last block row, else the green on the left (on the right in column
+    // 0). The fourth byte is left as it was.
     void NearestPixel(std::uint32_t r, std::uint32_t x) const;
+    // BayerEdge: green at a red or blue site in the first and last block rows
+    // the block's green beside the pixel; elsewhere the average of the
+    // horizontal or the vertical pair of greens, whichever differs less (a tie
+    // takes the vertical pair); in the first and the last column only one
+    // horizontal neighbour exists, so the vertical pair. The fourth byte is
+    // left as it was.
     void EdgePixel(std::uint32_t r, std::uint32_t x) const;
 
 private:
