@@ -78,6 +78,11 @@ TransformResult DecoderTransformCore::SetInputType(const VideoTypeRecord* type, 
     const BITMAPINFOHEADER header =
         BitmapHeader(format->fourcc, format->bitCount, type->width, type->height);
     if (InputTest(&header) != format) return TransformResult::InvalidType;
+    // The output's default stride, 4 x W, must be a positive 32-bit value even
+    // for a frame of no rows, which the codec's tests let through.
+    if (std::uint64_t{4} * type->width > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+        return TransformResult::InvalidType;
+    }
     // Camera frames are packed: a stated stride must be the packed row.
     if (type->hasStride &&
         static_cast<std::int64_t>(type->stride) !=

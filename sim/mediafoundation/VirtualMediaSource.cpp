@@ -47,8 +47,10 @@ HRESULT CreateCameraType(const zkvsim::FrameFormat& format, std::uint32_t width,
                              static_cast<UINT32>(zkvsim::FrameBytes(format, width, height)));
     }
     if (SUCCEEDED(hr)) {
+        // Rows are packed; a Bayer frame of one row is no frame, so the row
+        // length comes from the whole frame.
         hr = type->SetUINT32(MF_MT_DEFAULT_STRIDE,
-                             static_cast<UINT32>(zkvsim::FrameBytes(format, width, 1)));
+                             static_cast<UINT32>(zkvsim::FrameBytes(format, width, height) / height));
     }
     if (FAILED(hr)) {
         type->Release();

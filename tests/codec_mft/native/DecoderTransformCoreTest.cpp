@@ -80,6 +80,7 @@ TEST(DecoderTransformCore, InputTypesFollowTheCodecsRules) {
         {"RGB32 is no input", Rgb32(640, 480), false},
         {"width beyond a signed size", Video(Fcc("Y800"), 0x80000000u, 2), false},
         {"output beyond 32 bits", Video(Fcc("Y800"), 70000, 70000), false},
+        {"no rows, a stride beyond 31 bits", Video(Fcc("Y800"), 0x20000000u, 0), false},
         {"audio major type", NotVideo(), false},
         {"subtype not in FOURCC form", NotFourccForm(), false},
         {"no frame size", NoSize(), false},
