@@ -13,12 +13,13 @@
 
 #include "ErrorText.h"
 #include "ZKVInterface.h"
+#include "ZKVRegisters.h"
 #include "resource.h"
 
 namespace {
 
 constexpr unsigned MAX_CAMERAS = 10;
-constexpr ULONG SERIAL_NUMBER = 0x1F20;
+using zkv::CameraRegister::SERIAL_NUMBER;
 
 const char kClassName[] = "Tessera";
 const char kAppName[] = "Tessera Viewer";

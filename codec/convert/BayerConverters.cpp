@@ -16,17 +16,11 @@
 
 namespace {
 
-// A colour is also its byte position in the output pixel.
-enum Colour : int { kBlue = 0, kGreen = 1, kRed = 2 };
-
-// The colours at (even row, even column), (even, odd), (odd, even), (odd, odd).
-constexpr Colour kTileColours[5][4] = {
-    {kGreen, kGreen, kGreen, kGreen},  // no tile: never selected for a Bayer frame
-    {kRed, kGreen, kGreen, kBlue},     // RGGB
-    {kGreen, kRed, kBlue, kGreen},     // GRBG
-    {kGreen, kBlue, kRed, kGreen},     // GBRG
-    {kBlue, kGreen, kGreen, kRed},     // BGGR
-};
+// A colour is also its byte position in the output pixel; the tiles' colours
+// are the system's frame format table's.
+using Colour = zkv::TileColour;
+constexpr Colour kBlue = zkv::kTileBlue, kGreen = zkv::kTileGreen, kRed = zkv::kTileRed;
+using zkv::kTileColours;
 
 class BayerFrame {
 public:
