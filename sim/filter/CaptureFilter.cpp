@@ -139,8 +139,8 @@ STDMETHODIMP CaptureFilter::QueryInterface(REFIID riid, void** object) {
         *object = static_cast<IPersistPropertyBag*>(this);
     } else if (riid == IID_IAMFilterMiscFlags) {
         *object = static_cast<IAMFilterMiscFlags*>(this);
-    } else if (riid == IID_IZkvVirtualCameraControl) {
-        *object = static_cast<IZkvVirtualCameraControl*>(this);
+    } else if (riid == IID_IZKVVirtualCameraControl) {
+        *object = static_cast<IZKVVirtualCameraControl*>(this);
     } else if (riid == IID_IZKVInterface) {
         if (!m_handler || m_device.IsWithheld(zkvsim::kWithholdZkvInterface)) return E_NOINTERFACE;
         return m_handler->QueryInterface(riid, object);

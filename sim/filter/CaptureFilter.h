@@ -9,7 +9,7 @@
 #include <dshow.h>
 
 #include "VirtualDevice.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 namespace zkvfilter {
 
@@ -24,7 +24,7 @@ class CaptureFilter final : public IBaseFilter,
                       public ISpecifyPropertyPages,
                       public IPersistPropertyBag,
                       public IAMFilterMiscFlags,
-                      public IZkvVirtualCameraControl {
+                      public IZKVVirtualCameraControl {
 public:
     static HRESULT Create(REFIID riid, void** object);
 
@@ -72,7 +72,7 @@ public:
     // IAMFilterMiscFlags
     STDMETHODIMP_(ULONG) GetMiscFlags() override;
 
-    // IZkvVirtualCameraControl
+    // IZKVVirtualCameraControl
     STDMETHODIMP SetFault(ULONG point, ULONG key, HRESULT hr) override;
     STDMETHODIMP ClearFaults() override;
     STDMETHODIMP PokeRegister(ULONG address, ULONG value) override;

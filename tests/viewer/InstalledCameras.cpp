@@ -2,7 +2,7 @@
 
 #include <dshow.h>
 
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 namespace {
 
@@ -76,8 +76,8 @@ void ReadDevice(IMoniker* moniker, InstalledCamera* camera)
                                      reinterpret_cast<void**>(&filter))))
         return;
     camera->bound = true;
-    IZkvVirtualCameraControl* control = nullptr;
-    if (SUCCEEDED(filter->QueryInterface(IID_IZkvVirtualCameraControl,
+    IZKVVirtualCameraControl* control = nullptr;
+    if (SUCCEEDED(filter->QueryInterface(IID_IZKVVirtualCameraControl,
                                          reinterpret_cast<void**>(&control)))) {
         camera->virtualCamera = true;
         control->PeekRegister(SERIAL_NUMBER, &camera->serialNumber);
