@@ -14,12 +14,13 @@
 #include "ErrorText.h"
 #include "MediaType.h"
 #include "ZKVInterface.h"
+#include "ZKVRegisters.h"
 #include "resource.h"
 
 namespace {
 
 constexpr unsigned MAX_CAMERAS = 10;
-constexpr ULONG SERIAL_NUMBER = 0x1F20;
+using zkv::CameraRegister::SERIAL_NUMBER;
 
 const char kClassName[] = "Tessera";
 const char kAppName[] = "Tessera Viewer";

@@ -2,14 +2,8 @@
 
 namespace {
 
-// The colours at (even row, even column), (even, odd), (odd, even), (odd, odd).
-constexpr BayerColour kTileColours[5][4] = {
-    {kBayerGreen, kBayerGreen, kBayerGreen, kBayerGreen},  // no tile: refused below
-    {kBayerRed, kBayerGreen, kBayerGreen, kBayerBlue},     // RGGB
-    {kBayerGreen, kBayerRed, kBayerBlue, kBayerGreen},     // GRBG
-    {kBayerGreen, kBayerBlue, kBayerRed, kBayerGreen},     // GBRG
-    {kBayerBlue, kBayerGreen, kBayerGreen, kBayerRed},     // BGGR
-};
+// The tiles' colours are the system's frame format table's.
+using zkv::kTileColours;
 
 std::uint8_t Average(std::uint8_t a, std::uint8_t b) { return static_cast<std::uint8_t>((a + b) >> 1); }
 

@@ -22,7 +22,8 @@
 #include "convert/FrameConverter.h"
 
 // A colour is also its byte position in the output pixel.
-enum BayerColour : int { kBayerBlue = 0, kBayerGreen = 1, kBayerRed = 2 };
+using BayerColour = zkv::TileColour;
+constexpr BayerColour kBayerBlue = zkv::kTileBlue, kBayerGreen = zkv::kTileGreen, kBayerRed = zkv::kTileRed;
 
 class BayerPlane {
 public:

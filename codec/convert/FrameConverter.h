@@ -6,27 +6,13 @@
 // the reference the fast ones match bit for bit.
 #pragma once
 
+#include "ZKVFrameFormats.h"
 #include "driver/CodecPlatform.h"
 
-enum class ConverterKind : DWORD {
-    Mono8 = 0,
-    Mono16 = 1,
-    Yuv444 = 2,
-    Yuv411 = 3,
-    BayerFast = 4,
-    BayerNearest = 5,
-    BayerEdge = 6,
-};
-constexpr std::size_t kConverterKindCount = 7;
-
-// The colours of the top-left 2 x 2 pixels of a raw Bayer frame, row by row.
-enum class BayerTile : DWORD {
-    None = 0,
-    RGGB = 1,
-    GRBG = 2,
-    GBRG = 3,
-    BGGR = 4,
-};
+// The converter kinds and Bayer tiles of the system's frame format table.
+using zkv::BayerTile;
+using zkv::ConverterKind;
+using zkv::kConverterKindCount;
 
 // (input format, input bytes, output format, output bytes, tile code). Only the
 // input's width and height are read; the caller has checked that both buffers

@@ -10,13 +10,10 @@
 #include "SavedStandardFormats.h"
 #include "StreamingFormatTables.h"
 #include "ZKVInterface.h"
+#include "ZKVRegisters.h"
 
 // Camera registers the page reads, as IIDC byte offsets.
-namespace CameraRegister {
-constexpr ULONG CUR_V_MODE = 0x604;
-constexpr ULONG CUR_V_FORMAT = 0x608;
-constexpr ULONG SERIAL_NUMBER = 0x1F20;
-}  // namespace CameraRegister
+namespace CameraRegister = zkv::CameraRegister;
 
 class CZKVStreamingConfigPage : public CBasePropertyPage {
 public:

@@ -129,8 +129,8 @@ STDMETHODIMP CaptureFilter::NonDelegatingQueryInterface(REFIID riid, void** obje
     if (riid == IID_ISpecifyPropertyPages) return GetInterface(static_cast<ISpecifyPropertyPages*>(this), object);
     if (riid == IID_IPersistPropertyBag) return GetInterface(static_cast<IPersistPropertyBag*>(this), object);
     if (riid == IID_IAMFilterMiscFlags) return GetInterface(static_cast<IAMFilterMiscFlags*>(this), object);
-    if (riid == IID_IZkvVirtualCameraControl) {
-        return GetInterface(static_cast<IZkvVirtualCameraControl*>(this), object);
+    if (riid == IID_IZKVVirtualCameraControl) {
+        return GetInterface(static_cast<IZKVVirtualCameraControl*>(this), object);
     }
     if (riid == IID_IZKVInterface) {
         if (!m_handler || m_device.IsWithheld(zkvsim::kWithholdZkvInterface)) return E_NOINTERFACE;

@@ -10,7 +10,7 @@
 
 #include "BaseClasses.h"
 #include "VirtualDevice.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 namespace zkvfilter {
 
@@ -25,7 +25,7 @@ class CaptureFilter final : public CBaseFilter,
                             public ISpecifyPropertyPages,
                             public IPersistPropertyBag,
                             public IAMFilterMiscFlags,
-                            public IZkvVirtualCameraControl {
+                            public IZKVVirtualCameraControl {
 public:
     // The class table's create function; the filter is never aggregated.
     static CUnknown* WINAPI CreateInstance(LPUNKNOWN outer, HRESULT* phr);
@@ -70,7 +70,7 @@ public:
     // IAMFilterMiscFlags
     STDMETHODIMP_(ULONG) GetMiscFlags() override;
 
-    // IZkvVirtualCameraControl
+    // IZKVVirtualCameraControl
     STDMETHODIMP SetFault(ULONG point, ULONG key, HRESULT hr) override;
     STDMETHODIMP ClearFaults() override;
     STDMETHODIMP PokeRegister(ULONG address, ULONG value) override;

@@ -13,19 +13,20 @@
 #include "FeatureTable.h"
 #include "FrameFormats.h"
 #include "ModelResult.h"
+#include "ZKVRegisters.h"
 #include "ZKVRequests.h"
 
 namespace zkvsim {
 
-// Register addresses the model gives a meaning.
-constexpr std::uint32_t kRegInitialize = 0x000;
-constexpr std::uint32_t kRegCurVFrmRate = 0x600;
-constexpr std::uint32_t kRegCurVMode = 0x604;
-constexpr std::uint32_t kRegCurVFormat = 0x608;
-constexpr std::uint32_t kRegIsoEn = 0x614;
-constexpr std::uint32_t kRegSerialNumber = 0x1F20;
-constexpr std::uint32_t kRegisterSpaceEnd = 0x2000;  // last quadlet at 0x2000
-constexpr std::uint32_t kFormat7 = 7;
+// Registers the model gives a meaning of its own.
+constexpr std::uint32_t kRegInitialize = zkv::CameraRegister::INITIALIZE;
+constexpr std::uint32_t kRegCurVFrmRate = zkv::CameraRegister::CUR_V_FRM_RATE;
+constexpr std::uint32_t kRegCurVMode = zkv::CameraRegister::CUR_V_MODE;
+constexpr std::uint32_t kRegCurVFormat = zkv::CameraRegister::CUR_V_FORMAT;
+constexpr std::uint32_t kRegIsoEn = zkv::CameraRegister::ISO_EN;
+constexpr std::uint32_t kRegSerialNumber = zkv::CameraRegister::SERIAL_NUMBER;
+constexpr std::uint32_t kRegisterSpaceEnd = zkv::kLastRegisterOffset;
+using zkv::kFormat7;
 
 constexpr std::uint32_t kDefaultBufferCount = 4;
 constexpr std::uint32_t kMaxBufferCount = 64;

@@ -10,7 +10,7 @@
 
 namespace zkvsim {
 
-// Where a fault applies; the values are those of IZkvVirtualCameraControl.
+// Where a fault applies; the values are those of IZKVVirtualCameraControl.
 enum FaultPoint : std::uint32_t {
     kFaultPropertyGet = 0,
     kFaultPropertySet = 1,

@@ -4,28 +4,45 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+#include "ZKVRegisters.h"
 
 namespace zkvsim {
 
-// Inquiry register bits (IIDC numbers bits from the most significant one).
-constexpr std::uint32_t kPresenceInq = 0x80000000u;
-constexpr std::uint32_t kAbsControlInq = 0x40000000u;
-constexpr std::uint32_t kOnePushInq = 0x10000000u;
-constexpr std::uint32_t kReadOutInq = 0x08000000u;
-constexpr std::uint32_t kOnOffInq = 0x04000000u;
-constexpr std::uint32_t kAutoInq = 0x02000000u;
-constexpr std::uint32_t kManualInq = 0x01000000u;
-// Control register bits.
-constexpr std::uint32_t kPresence = 0x80000000u;
-constexpr std::uint32_t kAbsControl = 0x40000000u;
-constexpr std::uint32_t kOnePush = 0x04000000u;
-constexpr std::uint32_t kOnOff = 0x02000000u;
-constexpr std::uint32_t kAutoMode = 0x01000000u;
-constexpr std::uint32_t kValueMask = 0x00000FFFu;
-constexpr std::uint32_t kHighValueMask = 0x00FFF000u;
+// The IIDC feature register bits and the inquiry register's distance.
+using zkv::kAbsControl;
+using zkv::kAbsControlInq;
+using zkv::kAutoInq;
+using zkv::kAutoMode;
+using zkv::kManualInq;
+using zkv::kOnePush;
+using zkv::kOnePushInq;
+using zkv::kOnOff;
+using zkv::kOnOffInq;
+using zkv::kPresence;
+using zkv::kPresenceInq;
+using zkv::kReadOutInq;
+constexpr std::uint32_t kValueMask = zkv::kValueLow;
+constexpr std::uint32_t kHighValueMask = zkv::kValueHigh;
+constexpr std::uint32_t kInquiryOffset = zkv::kFeatureInquiryDistance;
 
-// The feature inquiry register lies this far below its control register.
-constexpr std::uint32_t kInquiryOffset = 0x300;
+// The integer range fields of an inquiry register.
+constexpr std::uint32_t InquiryMin(std::uint32_t inquiry) { return (inquiry >> 12) & 0xFFF; }
+constexpr std::uint32_t InquiryMax(std::uint32_t inquiry) { return inquiry & 0xFFF; }
+
+// An absolute value register's IEEE single-precision bits and back.
+inline std::uint32_t FloatBits(float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+inline float BitsFloat(std::uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
 
 // DirectShow's VideoProcAmpProperty codes, as the driver maps them.
 enum ProcAmpCode : std::int32_t {
@@ -43,7 +60,6 @@ enum ProcAmpCode : std::int32_t {
 };
 
 struct FeatureRow {
-    const char* name;
     std::uint32_t control;      // control register address
     std::uint32_t inquiry;      // inquiry bits, Presence_Inq included when present
     std::uint32_t minValue;     // integer range

@@ -1,46 +1,56 @@
 #include "FrameFormats.h"
 
+#include <array>
+
 #include "ZKVRequests.h"
 
 namespace zkvsim {
 namespace {
 
-constexpr FrameFormat kFormats[] = {
-    {MakeFourcc('Y', '8', '0', '0'), "Y800", 8, ColorCoding::Mono8, PackKind::Mono8, ZKV_PIXEL_MONO8, BayerTile::None},
-    {MakeFourcc('Z', 'K', 'V', 'Y'), "Y(Mono)", 8, ColorCoding::Mono8, PackKind::Mono8, ZKV_PIXEL_MONO8, BayerTile::None},
-    {MakeFourcc('Z', 'Y', '1', '6'), "Y(Mono16)", 16, ColorCoding::Mono16, PackKind::Mono16, ZKV_PIXEL_MONO16, BayerTile::None},
-    {MakeFourcc('Z', 'Y', '4', '1'), "YUV(4:1:1)", 12, ColorCoding::Yuv411, PackKind::Yuv411, ZKV_PIXEL_YUV411, BayerTile::None},
-    {MakeFourcc('U', 'Y', 'V', 'Y'), "YUV(4:2:2)", 16, ColorCoding::Yuv422, PackKind::Yuv422, ZKV_PIXEL_YUV422, BayerTile::None},
-    {MakeFourcc('Z', 'Y', '4', '4'), "YUV(4:4:4)", 24, ColorCoding::Yuv444, PackKind::Yuv444, ZKV_PIXEL_YUV444, BayerTile::None},
-    {0, "RGB24", 24, ColorCoding::Rgb8, PackKind::Rgb24BottomUp, 0, BayerTile::None},
-    {MakeFourcc('R', 'G', 'B', '1'), "RGGB Nearest Neighbor Fast", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::RGGB},
-    {MakeFourcc('R', 'G', 'B', '2'), "RGGB Nearest Neighbor", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::RGGB},
-    {MakeFourcc('R', 'G', 'B', '3'), "RGGB Edge Sensing", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::RGGB},
-    {MakeFourcc('B', 'G', 'R', '1'), "BGGR Nearest Neighbor Fast", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::BGGR},
-    {MakeFourcc('B', 'G', 'R', '2'), "BGGR Nearest Neighbor", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::BGGR},
-    {MakeFourcc('B', 'G', 'R', '3'), "BGGR Edge Sensing", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::BGGR},
-    {MakeFourcc('G', 'R', 'B', '1'), "GRBG Nearest Neighbor Fast", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::GRBG},
-    {MakeFourcc('G', 'R', 'B', '2'), "GRBG Nearest Neighbor", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::GRBG},
-    {MakeFourcc('G', 'R', 'B', '3'), "GRBG Edge Sensing", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::GRBG},
-    {MakeFourcc('G', 'B', 'R', '1'), "GBRG Nearest Neighbor Fast", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::GBRG},
-    {MakeFourcc('G', 'B', 'R', '2'), "GBRG Nearest Neighbor", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::GBRG},
-    {MakeFourcc('G', 'B', 'R', '3'), "GBRG Edge Sensing", 8, ColorCoding::Mono8, PackKind::Bayer8, ZKV_PIXEL_RAW8, BayerTile::GBRG},
+// How the camera sends a row of the system's table: the coding of its
+// Format 7 pixel format (24-bit RGB for the uncompressed row) and the layout.
+// Raw data without a Bayer tile is no subtype the camera sends.
+struct Transmission {
+    bool sent;
+    ColorCoding coding;
+    PackKind pack;
 };
 
-// Colours of (even,even), (even,odd), (odd,even), (odd,odd) per tile code.
-constexpr int kTileColors[5][4] = {
-    {1, 1, 1, 1},  // none
-    {0, 1, 1, 2},  // RGGB
-    {1, 0, 2, 1},  // GRBG
-    {1, 2, 0, 1},  // GBRG
-    {2, 1, 1, 0},  // BGGR
-};
+constexpr Transmission TransmissionOf(const zkv::FrameFormat& row) {
+    switch (row.pixelFormat) {
+        case 0: return {true, ColorCoding::Rgb8, PackKind::Rgb24BottomUp};
+        case ZKV_PIXEL_MONO8: return {true, ColorCoding::Mono8, PackKind::Mono8};
+        case ZKV_PIXEL_MONO16: return {true, ColorCoding::Mono16, PackKind::Mono16};
+        case ZKV_PIXEL_YUV411: return {true, ColorCoding::Yuv411, PackKind::Yuv411};
+        case ZKV_PIXEL_YUV422: return {true, ColorCoding::Yuv422, PackKind::Yuv422};
+        case ZKV_PIXEL_YUV444: return {true, ColorCoding::Yuv444, PackKind::Yuv444};
+        case ZKV_PIXEL_RAW8: return {row.tile != BayerTile::None, ColorCoding::Mono8, PackKind::Bayer8};
+        default: return {false, ColorCoding::Mono8, PackKind::Mono8};
+    }
+}
+
+constexpr bool Sent(const zkv::FrameFormat& row) { return TransmissionOf(row).sent; }
+
+constexpr std::size_t kFormatCount = zkv::CountFrameFormats(Sent);
+
+constexpr std::array<FrameFormat, kFormatCount> BuildFormats() {
+    std::array<FrameFormat, kFormatCount> formats{};
+    std::size_t n = 0;
+    for (const zkv::FrameFormat& row : zkv::kFrameFormats) {
+        const Transmission t = TransmissionOf(row);
+        if (!t.sent) continue;
+        formats[n++] = {row.fourcc, row.shownName, row.bitCount, t.coding, t.pack, row.pixelFormat, row.tile};
+    }
+    return formats;
+}
+
+constexpr std::array<FrameFormat, kFormatCount> kFormats = BuildFormats();
 
 }  // namespace
 
 const FrameFormat* FrameFormats(std::size_t* count) {
-    *count = sizeof(kFormats) / sizeof(kFormats[0]);
-    return kFormats;
+    *count = kFormats.size();
+    return kFormats.data();
 }
 
 const FrameFormat* FindFrameFormat(std::uint32_t fourcc) {
@@ -71,9 +81,8 @@ std::size_t FrameBytes(const FrameFormat& format, std::uint32_t width, std::uint
     return 0;
 }
 
-int TileColorAt(BayerTile tile, std::uint32_t row, std::uint32_t column) {
-    const auto t = static_cast<std::uint32_t>(tile);
-    return kTileColors[t < 5 ? t : 0][(row & 1) * 2 + (column & 1)];
+zkv::TileColour TileColorAt(BayerTile tile, std::uint32_t row, std::uint32_t column) {
+    return zkv::TileColourAt(tile, row, column);
 }
 
 }  // namespace zkvsim

@@ -1,25 +1,23 @@
-// The frame formats the virtual camera delivers: the system's FOURCC table
-// with the byte layout of each, plus the uncompressed 24-bit RGB of the
-// IIDC RGB8 modes.
+// The frame formats the virtual camera delivers: the rows of the system's
+// frame format table that a camera sends (every output subtype, the raw Bayer
+// ones by the sensor's mosaic), each with the IIDC coding it is sent in and
+// its layout in memory.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "ZKVFrameFormats.h"
+
 namespace zkvsim {
 
-constexpr std::uint32_t MakeFourcc(char a, char b, char c, char d) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(a)) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(d)) << 24;
-}
+using zkv::MakeFourcc;
 
 // The IIDC colour coding a camera mode transmits.
 enum class ColorCoding { Mono8, Mono16, Yuv411, Yuv422, Yuv444, Rgb8 };
 
 // The colour filter tile of a Bayer sensor, numbered as the codec numbers it.
-enum class BayerTile : std::uint32_t { None = 0, RGGB = 1, GRBG = 2, GBRG = 3, BGGR = 4 };
+using BayerTile = zkv::BayerTile;
 
 // How a frame of the format is laid out in memory.
 enum class PackKind { Mono8, Mono16, Yuv411, Yuv422, Yuv444, Rgb24BottomUp, Bayer8 };
@@ -41,7 +39,7 @@ const FrameFormat* FindFrameFormat(std::uint32_t fourcc);
 // Bytes of one packed W x H frame; 0 when the size does not suit the layout.
 std::size_t FrameBytes(const FrameFormat& format, std::uint32_t width, std::uint32_t height);
 
-// The tile colour at (row, column): 0 red, 1 green, 2 blue.
-int TileColorAt(BayerTile tile, std::uint32_t row, std::uint32_t column);
+// The tile colour at (row, column).
+zkv::TileColour TileColorAt(BayerTile tile, std::uint32_t row, std::uint32_t column);
 
 }  // namespace zkvsim

@@ -33,7 +33,9 @@ Rgb Average(const Rgb* c, std::uint32_t n) {
     return {static_cast<std::uint8_t>(r / n), static_cast<std::uint8_t>(g / n), static_cast<std::uint8_t>(b / n)};
 }
 
-std::uint8_t Channel(Rgb c, int color) { return color == 0 ? c.r : (color == 1 ? c.g : c.b); }
+std::uint8_t Channel(Rgb c, zkv::TileColour color) {
+    return color == zkv::kTileRed ? c.r : (color == zkv::kTileGreen ? c.g : c.b);
+}
 
 }  // namespace
 

@@ -80,7 +80,7 @@ bool OpenVirtualCamera(const std::string& label, VirtualCamera* camera) {
     if (camera->pin != nullptr) {
         camera->pin->QueryInterface(IID_IAMStreamConfig, reinterpret_cast<void**>(&camera->config));
     }
-    camera->filter->QueryInterface(IID_IZkvVirtualCameraControl, reinterpret_cast<void**>(&camera->control));
+    camera->filter->QueryInterface(IID_IZKVVirtualCameraControl, reinterpret_cast<void**>(&camera->control));
     camera->filter->QueryInterface(IID_IZKVInterface, reinterpret_cast<void**>(&camera->camera));
     return camera->config != nullptr && camera->control != nullptr && camera->camera != nullptr;
 }
@@ -127,13 +127,13 @@ std::string FourccText(std::uint32_t fourcc) {
                        static_cast<char>(fourcc >> 16), static_cast<char>(fourcc >> 24)};
 }
 
-Format7Request LastFormat7Request(IZkvVirtualCameraControl* control, bool set) {
+Format7Request LastFormat7Request(IZKVVirtualCameraControl* control, bool set) {
     Format7Request request{};
     control->GetLastRequest(ZKV_PROPERTY_FORMAT7, set, reinterpret_cast<BYTE*>(&request), sizeof request);
     return request;
 }
 
-BufferCountRequest LastBufferCountRequest(IZkvVirtualCameraControl* control) {
+BufferCountRequest LastBufferCountRequest(IZKVVirtualCameraControl* control) {
     BufferCountRequest request{};
     control->GetLastRequest(ZKV_PROPERTY_BUFFER_COUNT, TRUE, reinterpret_cast<BYTE*>(&request),
                             sizeof request);

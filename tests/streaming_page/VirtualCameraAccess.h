@@ -12,7 +12,7 @@
 
 #include "MediaType.h"
 #include "ZKVInterface.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 struct VirtualCamera {
     VirtualCamera() = default;
@@ -24,7 +24,7 @@ struct VirtualCamera {
     IBaseFilter* filter = nullptr;
     IPin* pin = nullptr;  // the capture (output) pin
     IAMStreamConfig* config = nullptr;
-    IZkvVirtualCameraControl* control = nullptr;
+    IZKVVirtualCameraControl* control = nullptr;
     IZKVInterface* camera = nullptr;
 };
 
@@ -56,8 +56,8 @@ std::string ResolutionOf(const VIDEOINFOHEADER& info);
 std::string FourccText(std::uint32_t fourcc);
 
 // The last Format 7 request that the camera received in the given direction.
-Format7Request LastFormat7Request(IZkvVirtualCameraControl* control, bool set);
-BufferCountRequest LastBufferCountRequest(IZkvVirtualCameraControl* control);
+Format7Request LastFormat7Request(IZKVVirtualCameraControl* control, bool set);
+BufferCountRequest LastBufferCountRequest(IZKVVirtualCameraControl* control);
 
 template <class Match>
 bool SetFirstCapability(IAMStreamConfig* config, Match match) {

@@ -3,7 +3,7 @@
 #include <dshow.h>
 
 #include "MediaType.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 namespace {
 
@@ -74,8 +74,8 @@ void ReadDevice(IMoniker* moniker, InstalledCamera* camera)
                                      reinterpret_cast<void**>(&filter))))
         return;
     camera->bound = true;
-    IZkvVirtualCameraControl* control = nullptr;
-    if (SUCCEEDED(filter->QueryInterface(IID_IZkvVirtualCameraControl,
+    IZKVVirtualCameraControl* control = nullptr;
+    if (SUCCEEDED(filter->QueryInterface(IID_IZKVVirtualCameraControl,
                                          reinterpret_cast<void**>(&control)))) {
         camera->virtualCamera = true;
         control->PeekRegister(SERIAL_NUMBER, &camera->serialNumber);

@@ -25,7 +25,7 @@ bool OpenCameraUnderTest(CameraUnderTest* camera) {
     while (camera->control == nullptr && monikers->Next(1, &moniker, nullptr) == S_OK) {
         IBaseFilter* filter = nullptr;
         if (SUCCEEDED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&filter)))) {
-            if (SUCCEEDED(filter->QueryInterface(IID_IZkvVirtualCameraControl,
+            if (SUCCEEDED(filter->QueryInterface(IID_IZKVVirtualCameraControl,
                                                  reinterpret_cast<void**>(&camera->control)))) {
                 camera->filter = filter;
                 filter->QueryInterface(IID_IAMVideoProcAmp, reinterpret_cast<void**>(&camera->procAmp));

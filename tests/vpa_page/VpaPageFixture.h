@@ -15,7 +15,7 @@
 
 #include "PageHost.h"
 #include "ZKVInterface.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 // The capture filter of one virtual camera and its control interface.
 struct CameraUnderTest {
@@ -24,7 +24,7 @@ struct CameraUnderTest {
     CameraUnderTest& operator=(const CameraUnderTest&) = delete;
     ~CameraUnderTest();
     IBaseFilter* filter = nullptr;
-    IZkvVirtualCameraControl* control = nullptr;
+    IZKVVirtualCameraControl* control = nullptr;
     IAMVideoProcAmp* procAmp = nullptr;
 };
 

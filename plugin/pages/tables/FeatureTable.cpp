@@ -6,16 +6,20 @@ namespace zkv {
 
 namespace {
 
+namespace R = CameraRegister;
+
 constexpr FeatureInfo kFeatures[] = {
-    {kFeatureBrightness, 0x800, 0x930, 0x934, 0x938, "%3.2f %%", 1.0},
-    {kFeatureGain, 0x820, 0x920, 0x924, 0x928, "%3.2f dB", 1.0},
-    {kFeatureHue, 0x810, 0x970, 0x974, 0x978, "%3.2f deg", 1.0},
-    {kFeatureSaturation, 0x814, 0x980, 0x984, 0x988, "%3.2f %%", 1.0},
-    {kFeatureSharpness, 0x808, 0, 0, 0, nullptr, 1.0},
-    {kFeatureGamma, 0x818, 0x940, 0x944, 0x948, "%3.2f", 1.0},
-    {kFeatureWhiteBalance, 0x80C, 0, 0, 0, nullptr, 1.0},
+    {kFeatureBrightness, R::BRIGHTNESS, R::ABS_BRIGHTNESS_MIN, R::ABS_BRIGHTNESS_MAX, R::ABS_BRIGHTNESS_VAL,
+     "%3.2f %%", 1.0},
+    {kFeatureGain, R::GAIN, R::ABS_GAIN_MIN, R::ABS_GAIN_MAX, R::ABS_GAIN_VAL, "%3.2f dB", 1.0},
+    {kFeatureHue, R::HUE, R::ABS_HUE_MIN, R::ABS_HUE_MAX, R::ABS_HUE_VAL, "%3.2f deg", 1.0},
+    {kFeatureSaturation, R::SATURATION, R::ABS_SATURATION_MIN, R::ABS_SATURATION_MAX, R::ABS_SATURATION_VAL,
+     "%3.2f %%", 1.0},
+    {kFeatureSharpness, R::SHARPNESS, 0, 0, 0, nullptr, 1.0},
+    {kFeatureGamma, R::GAMMA, R::ABS_GAMMA_MIN, R::ABS_GAMMA_MAX, R::ABS_GAMMA_VAL, "%3.2f", 1.0},
+    {kFeatureWhiteBalance, R::WHITE_BALANCE, 0, 0, 0, nullptr, 1.0},
     // The shutter register counts seconds; the page shows milliseconds.
-    {kFeatureShutter, 0x81C, 0x910, 0x914, 0x918, "%3.2f ms", 1000.0},
+    {kFeatureShutter, R::SHUTTER, R::ABS_SHUTTER_MIN, R::ABS_SHUTTER_MAX, R::ABS_SHUTTER_VAL, "%3.2f ms", 1000.0},
 };
 
 }  // namespace
@@ -29,7 +33,7 @@ const FeatureInfo* FindFeature(long code) {
 std::uint32_t FeatureRegister(long code, bool inquiry) {
     const FeatureInfo* f = FindFeature(code);
     if (!f) return 0;
-    return inquiry ? f->controlRegister - kInquiryDistance : f->controlRegister;
+    return inquiry ? f->controlRegister - kFeatureInquiryDistance : f->controlRegister;
 }
 
 bool HasAbsoluteTriple(long code) {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ZKVRegisters.h"
+
 namespace zkv {
 
 // Feature codes are the VideoProcAmpProperty values the driver reports them
@@ -19,22 +21,6 @@ enum FeatureCode : long {
     kFeatureWhiteBalance = 7,
     kFeatureShutter = 8,
 };
-
-// IIDC feature register bits.
-constexpr std::uint32_t kPresenceInq = 0x80000000u;
-constexpr std::uint32_t kAbsControlInq = 0x40000000u;
-constexpr std::uint32_t kOnOffInq = 0x04000000u;
-constexpr std::uint32_t kAutoInq = 0x02000000u;
-constexpr std::uint32_t kManualInq = 0x01000000u;
-constexpr std::uint32_t kAbsControl = 0x40000000u;
-constexpr std::uint32_t kOnOff = 0x02000000u;
-constexpr std::uint32_t kAutoMode = 0x01000000u;
-constexpr std::uint32_t kValueLow = 0x00000FFFu;    // the value; white balance red
-constexpr std::uint32_t kValueHigh = 0x00FFF000u;   // white balance blue
-constexpr int kValueHighShift = 12;
-
-// The inquiry register of a feature lies this far below its control register.
-constexpr std::uint32_t kInquiryDistance = 0x300;
 
 struct FeatureInfo {
     long code;

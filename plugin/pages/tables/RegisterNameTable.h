@@ -4,11 +4,13 @@
 
 #include <cstdint>
 
+#include "ZKVRegisters.h"
+
 namespace zkv {
 
 // Entries cover offsets 0x0000 through 0x2000 inclusive, one every 4 bytes.
 constexpr std::uint32_t kRegisterNameCount = 2049;
-constexpr std::uint32_t kLastNamedOffset = 0x2000;
+constexpr std::uint32_t kLastNamedOffset = kLastRegisterOffset;
 
 extern const char kUnknownRegisterName[];   // "Unknown"
 extern const char kInvalidRegisterName[];   // "Invalid Register"

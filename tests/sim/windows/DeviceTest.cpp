@@ -8,7 +8,7 @@
 #include "VirtualCameraClasses.h"
 #include "ZKVInterface.h"
 #include "ZKVPluginClasses.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 using namespace simtest;
 
@@ -69,8 +69,8 @@ TEST_F(DeviceTest, DevicesEnumerateWithNamesAndBindToTheirIdentity) {
     for (std::size_t i = 0; i < 3; ++i) {
         ComPtr<IBaseFilter> filter;
         ASSERT_EQ(S_OK, devices[i].moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.Out()));
-        ComPtr<IZkvVirtualCameraControl> control;
-        ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZkvVirtualCameraControl, control.Out()));
+        ComPtr<IZKVVirtualCameraControl> control;
+        ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZKVVirtualCameraControl, control.Out()));
         ULONG serial = 0, tile = 0;
         ASSERT_EQ(S_OK, control->PeekRegister(0x1F20, &serial));
         EXPECT_EQ(zkvsim::DefaultSerialNumber(static_cast<std::uint32_t>(i + 1)), serial);
@@ -136,8 +136,8 @@ TEST_F(DeviceTest, FindInterfaceReachesThePinAndTheAggregatedHandler) {
     EXPECT_EQ(filter.Get(), back.Get());
 
     // Each call arrives as one request record on the vendor property set.
-    ComPtr<IZkvVirtualCameraControl> control;
-    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZkvVirtualCameraControl, control.Out()));
+    ComPtr<IZKVVirtualCameraControl> control;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZKVVirtualCameraControl, control.Out()));
     control->ClearRegisterWrites();
     ASSERT_EQ(S_OK, camera->SetRegister(0x820, 0x02000000u | 100));
     ASSERT_EQ(S_OK, camera->SetFormat7(2, 8, 16, 320, 240, 100, 0x004));
@@ -164,8 +164,8 @@ TEST_F(DeviceTest, FindInterfaceReachesThePinAndTheAggregatedHandler) {
 TEST_F(DeviceTest, FaultsAndWithheldInterfacesReachTheClients) {
     ComPtr<IBaseFilter> filter;
     ASSERT_EQ(S_OK, BindDevice(0, &filter));
-    ComPtr<IZkvVirtualCameraControl> control;
-    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZkvVirtualCameraControl, control.Out()));
+    ComPtr<IZKVVirtualCameraControl> control;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZKVVirtualCameraControl, control.Out()));
     ComPtr<IPin> pin;
     *&pin = CapturePinOf(filter.Get());
 
@@ -215,8 +215,8 @@ TEST_F(DeviceTest, VideoProcAmpMapsOntoTheFeatureRegisters) {
     ASSERT_EQ(S_OK, BindDevice(1, &filter));
     ComPtr<IAMVideoProcAmp> procAmp;
     ASSERT_EQ(S_OK, filter->QueryInterface(IID_IAMVideoProcAmp, procAmp.Out()));
-    ComPtr<IZkvVirtualCameraControl> control;
-    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZkvVirtualCameraControl, control.Out()));
+    ComPtr<IZKVVirtualCameraControl> control;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZKVVirtualCameraControl, control.Out()));
     long min = 0, max = 0, step = 0, def = 0, caps = 0;
     ASSERT_EQ(S_OK, procAmp->GetRange(VideoProcAmp_BacklightCompensation, &min, &max, &step, &def, &caps));
     EXPECT_EQ(VideoProcAmp_Flags_Auto | VideoProcAmp_Flags_Manual, caps);
@@ -257,8 +257,8 @@ TEST_F(DeviceTest, DeviceValuesConfigureFaultsWithholdingAndModes) {
     EXPECT_EQ(static_cast<HRESULT>(0x80004005u), props->Get(PROPSETID_ZKV, ZKV_PROPERTY_REGISTER, &r, sizeof r, &r, sizeof r, &returned));
     r.address = 0x1F24;
     EXPECT_EQ(S_OK, props->Get(PROPSETID_ZKV, ZKV_PROPERTY_REGISTER, &r, sizeof r, &r, sizeof r, &returned));
-    ComPtr<IZkvVirtualCameraControl> control;
-    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZkvVirtualCameraControl, control.Out()));
+    ComPtr<IZKVVirtualCameraControl> control;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZKVVirtualCameraControl, control.Out()));
     ULONG serial = 0;
     control->PeekRegister(0x1F20, &serial);
     EXPECT_EQ(4242u, serial);
@@ -288,8 +288,8 @@ TEST_F(DeviceTest, DeviceLevelFaultsFailBindingJoiningConnectingAndStarting) {
     bag.strings[L"ZkvFaults"] = L"load:1:0x80070015";
     EXPECT_EQ(E_INVALIDARG, persist->Load(&bag, nullptr));
     bag.strings.erase(L"ZkvFaults");
-    ComPtr<IZkvVirtualCameraControl> unboundControl;
-    ASSERT_EQ(S_OK, unbound->QueryInterface(IID_IZkvVirtualCameraControl, unboundControl.Out()));
+    ComPtr<IZKVVirtualCameraControl> unboundControl;
+    ASSERT_EQ(S_OK, unbound->QueryInterface(IID_IZKVVirtualCameraControl, unboundControl.Out()));
     EXPECT_EQ(E_INVALIDARG, unboundControl->SetFault(ZKV_FAULT_LOAD, 0, failure));
     ASSERT_EQ(S_OK, unboundControl->SetFault(ZKV_FAULT_LOAD, ZKV_FAULT_ANY_KEY, failure));
     EXPECT_EQ(failure, persist->Load(&bag, nullptr));
@@ -298,8 +298,8 @@ TEST_F(DeviceTest, DeviceLevelFaultsFailBindingJoiningConnectingAndStarting) {
 
     ComPtr<IBaseFilter> filter;
     ASSERT_EQ(S_OK, BindDevice(0, &filter));
-    ComPtr<IZkvVirtualCameraControl> control;
-    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZkvVirtualCameraControl, control.Out()));
+    ComPtr<IZKVVirtualCameraControl> control;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_IZKVVirtualCameraControl, control.Out()));
     ComPtr<IPin> pin;
     *&pin = CapturePinOf(filter.Get());
 

@@ -3,7 +3,7 @@
 #include "CameraTestSupport.h"
 
 #include "FrameFormats.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 using namespace simtest;
 
@@ -16,7 +16,7 @@ protected:
         ASSERT_EQ(S_OK, BindDevice(0, &m_filter));
         *&m_pin = CapturePinOf(m_filter.Get());
         ASSERT_EQ(S_OK, m_pin->QueryInterface(IID_IAMStreamConfig, m_config.Out()));
-        ASSERT_EQ(S_OK, m_filter->QueryInterface(IID_IZkvVirtualCameraControl, m_control.Out()));
+        ASSERT_EQ(S_OK, m_filter->QueryInterface(IID_IZKVVirtualCameraControl, m_control.Out()));
     }
     void TearDown() override {
         m_control.Reset();
@@ -38,7 +38,7 @@ protected:
     ComPtr<IBaseFilter> m_filter;
     ComPtr<IPin> m_pin;
     ComPtr<IAMStreamConfig> m_config;
-    ComPtr<IZkvVirtualCameraControl> m_control;
+    ComPtr<IZKVVirtualCameraControl> m_control;
 };
 
 }  // namespace

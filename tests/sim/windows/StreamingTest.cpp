@@ -6,7 +6,7 @@
 
 #include "FramePacker.h"
 #include "VirtualCameraClasses.h"
-#include "ZkvVirtualCameraControl.h"
+#include "ZKVVirtualCameraControl.h"
 
 using namespace simtest;
 
@@ -130,8 +130,8 @@ TEST_F(StreamingTest, EveryFormatStreamsTheCamerasFramesWithTimestamps) {
         const std::vector<CapturedFrame> frames = graph.Frames();
         const zkvsim::FrameFormat* ff = zkvsim::FindFrameFormat(c.fourcc);
         std::vector<std::uint8_t> want(zkvsim::FrameBytes(*ff, format.width, format.height));
-        ComPtr<IZkvVirtualCameraControl> control;
-        camera->QueryInterface(IID_IZkvVirtualCameraControl, control.Out());
+        ComPtr<IZKVVirtualCameraControl> control;
+        camera->QueryInterface(IID_IZKVVirtualCameraControl, control.Out());
         ULONG tileMapping = 0;
         control->PeekRegister(0x1040, &tileMapping);
         const zkvsim::BayerTile tiles[] = {zkvsim::BayerTile::RGGB, zkvsim::BayerTile::BGGR};

@@ -4,37 +4,49 @@
 #include <cstdio>
 #include <cstring>
 
-const PixelFormatRow PixelFormatTable[kPixelFormatRows] = {
-    {8, MakeFourcc("Y800"), 0x001, "Y800"},
-    {8, MakeFourcc("ZKVY"), 0x001, "Y(Mono)"},
-    {12, MakeFourcc("ZY41"), 0x002, "YUV(4:1:1)"},
-    {16, MakeFourcc("UYVY"), 0x004, "YUV(4:2:2)"},
-    {24, MakeFourcc("ZY44"), 0x008, "YUV(4:4:4)"},
-    {16, MakeFourcc("ZY16"), 0x020, "Y(Mono16)"},
-    {8, MakeFourcc("RAW8"), 0x200, "Raw8"},
-};
+namespace {
 
-const ConversionRow ConversionTable[kConversionRows] = {
-    {8, MakeFourcc("Y800"), "Y800"},
-    {8, MakeFourcc("ZKVY"), "Y(Mono)"},
-    {16, MakeFourcc("ZY16"), "Y(Mono16)"},
-    {12, MakeFourcc("ZY41"), "YUV(4:1:1)"},
-    {16, MakeFourcc("UYVY"), "YUV(4:2:2)"},
-    {24, MakeFourcc("ZY44"), "YUV(4:4:4)"},
-    {24, 0, "RGB24"},
-    {8, MakeFourcc("RGB1"), "RGGB Nearest Neighbor Fast"},
-    {8, MakeFourcc("RGB2"), "RGGB Nearest Neighbor"},
-    {8, MakeFourcc("RGB3"), "RGGB Edge Sensing"},
-    {8, MakeFourcc("BGR1"), "BGGR Nearest Neighbor Fast"},
-    {8, MakeFourcc("BGR2"), "BGGR Nearest Neighbor"},
-    {8, MakeFourcc("BGR3"), "BGGR Edge Sensing"},
-    {8, MakeFourcc("GRB1"), "GRBG Nearest Neighbor Fast"},
-    {8, MakeFourcc("GRB2"), "GRBG Nearest Neighbor"},
-    {8, MakeFourcc("GRB3"), "GRBG Edge Sensing"},
-    {8, MakeFourcc("GBR1"), "GBRG Nearest Neighbor Fast"},
-    {8, MakeFourcc("GBR2"), "GBRG Nearest Neighbor"},
-    {8, MakeFourcc("GBR3"), "GBRG Edge Sensing"},
-};
+constexpr void CopyName(const char* from, char (&to)[kFormatNameSize]) {
+    for (std::size_t i = 0; i + 1 < kFormatNameSize && from[i] != 0; ++i) to[i] = from[i];
+}
+
+constexpr std::array<PixelFormatRow, kPixelFormatRows> BuildPixelFormatTable() {
+    std::array<PixelFormatRow, kPixelFormatRows> rows{};
+    for (const zkv::FrameFormat& f : zkv::kFrameFormats) {
+        if (f.pixelFormatRow < 0) continue;
+        PixelFormatRow& row = rows[static_cast<std::size_t>(f.pixelFormatRow)];
+        row.bitsPerPixel = f.bitCount;
+        row.fourcc = f.fourcc;
+        row.formatBit = f.pixelFormat;
+        CopyName(f.shownName, row.name);
+    }
+    return rows;
+}
+
+constexpr std::array<ConversionRow, kConversionRows> BuildConversionTable() {
+    std::array<ConversionRow, kConversionRows> rows{};
+    std::size_t n = 0;
+    for (const zkv::FrameFormat& f : zkv::kFrameFormats) {
+        if (!f.outputSubtype) continue;
+        ConversionRow& row = rows[n++];
+        row.bitsPerPixel = f.bitCount;
+        row.fourcc = f.fourcc;
+        CopyName(f.shownName, row.name);
+    }
+    return rows;
+}
+
+static_assert(zkv::CountFrameFormats([](const zkv::FrameFormat& f) { return f.pixelFormatRow >= 0; }) ==
+                  kPixelFormatRows,
+              "one frame format per pixel-format row");
+static_assert(zkv::CountFrameFormats([](const zkv::FrameFormat& f) { return f.outputSubtype; }) ==
+                  kConversionRows,
+              "one frame format per conversion row");
+
+}  // namespace
+
+constexpr std::array<PixelFormatRow, kPixelFormatRows> PixelFormatTable = BuildPixelFormatTable();
+constexpr std::array<ConversionRow, kConversionRows> ConversionTable = BuildConversionTable();
 
 namespace {
 

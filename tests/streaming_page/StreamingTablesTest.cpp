@@ -71,6 +71,32 @@ TEST(StreamingFormatTables, ConversionNamesByFourcc) {
     EXPECT_EQ(bayer, 12);
 }
 
+TEST(StreamingFormatTables, RowsStandInThePagesOrder) {
+    // Both lists are drawn from the shared frame format table; the page's
+    // first-match lookups and list orders depend on these rows exactly.
+    const std::vector<std::string> pixelFormats = {"Y800:8:1:Y800",        "ZKVY:8:1:Y(Mono)",
+                                                   "ZY41:12:2:YUV(4:1:1)", "UYVY:16:4:YUV(4:2:2)",
+                                                   "ZY44:24:8:YUV(4:4:4)", "ZY16:16:32:Y(Mono16)",
+                                                   "RAW8:8:512:Raw8"};
+    std::vector<std::string> rows;
+    for (const PixelFormatRow& row : PixelFormatTable) {
+        const char fourcc[5] = {char(row.fourcc), char(row.fourcc >> 8), char(row.fourcc >> 16),
+                                char(row.fourcc >> 24), 0};
+        rows.push_back(std::string(fourcc) + ":" + std::to_string(row.bitsPerPixel) + ":" +
+                       std::to_string(row.formatBit) + ":" + row.name);
+    }
+    EXPECT_EQ(rows, pixelFormats);
+
+    const char* const conversions[] = {"Y800", "Y(Mono)", "Y(Mono16)", "YUV(4:1:1)", "YUV(4:2:2)", "YUV(4:4:4)",
+                                       "RGB24", "RGGB Nearest Neighbor Fast", "RGGB Nearest Neighbor",
+                                       "RGGB Edge Sensing", "BGGR Nearest Neighbor Fast", "BGGR Nearest Neighbor",
+                                       "BGGR Edge Sensing", "GRBG Nearest Neighbor Fast", "GRBG Nearest Neighbor",
+                                       "GRBG Edge Sensing", "GBRG Nearest Neighbor Fast", "GBRG Nearest Neighbor",
+                                       "GBRG Edge Sensing"};
+    ASSERT_EQ(std::size(conversions), ConversionTable.size());
+    for (std::size_t i = 0; i < ConversionTable.size(); ++i) EXPECT_STREQ(conversions[i], ConversionTable[i].name);
+}
+
 std::vector<std::string> Names(std::uint32_t supported, std::uint32_t current,
                                const char** currentName) {
     const char* names[kPixelFormatRows];

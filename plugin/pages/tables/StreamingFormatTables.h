@@ -1,18 +1,16 @@
 // The names that the streaming configuration page shows for the camera's
 // frame formats: the Format 7 pixel formats and the colour conversions (the
-// capture pin's output subtypes), with their lookups. Platform-neutral.
+// capture pin's output subtypes), with their lookups. Both lists are drawn
+// from the system's frame format table. Platform-neutral.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
-// A FOURCC: four ASCII bytes, the first in the lowest byte.
-constexpr std::uint32_t MakeFourcc(const char (&code)[5]) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(code[0])) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(code[1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(code[2])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(code[3])) << 24;
-}
+#include "ZKVFrameFormats.h"
+
+using zkv::MakeFourcc;
 
 constexpr std::size_t kFormatNameSize = 32;
 
@@ -31,8 +29,8 @@ struct ConversionRow {
 
 constexpr std::size_t kPixelFormatRows = 7;
 constexpr std::size_t kConversionRows = 19;
-extern const PixelFormatRow PixelFormatTable[kPixelFormatRows];
-extern const ConversionRow ConversionTable[kConversionRows];
+extern const std::array<PixelFormatRow, kPixelFormatRows> PixelFormatTable;
+extern const std::array<ConversionRow, kConversionRows> ConversionTable;
 
 // Each lookup takes the first matching row; names compare exactly. A null
 // name matches no row.

@@ -8,11 +8,11 @@
 #include <unknwn.h>
 
 // {D99A90BF-7F0E-4DCD-B716-3D016F32FD03}
-inline constexpr GUID IID_IZkvVirtualCameraControl =
+inline constexpr GUID IID_IZKVVirtualCameraControl =
     {0xd99a90bf, 0x7f0e, 0x4dcd, {0xb7, 0x16, 0x3d, 0x01, 0x6f, 0x32, 0xfd, 0x03}};
 
 // Where a fault is injected; the key narrows it (ZKV_FAULT_ANY_KEY matches all).
-enum ZkvFaultPoint : ULONG {
+enum ZKVFaultPoint : ULONG {
     ZKV_FAULT_PROPERTY_GET = 0,          // key: vendor property id, IKsPropertySet::Get
     ZKV_FAULT_PROPERTY_SET = 1,          // key: vendor property id, IKsPropertySet::Set
     ZKV_FAULT_REGISTER_GET = 2,          // key: register address
@@ -38,7 +38,7 @@ enum ZkvFaultPoint : ULONG {
 };
 constexpr ULONG ZKV_FAULT_ANY_KEY = 0xFFFFFFFFu;
 
-struct IZkvVirtualCameraControl : public IUnknown {
+struct IZKVVirtualCameraControl : public IUnknown {
     // Makes the matching requests fail with hr; S_OK removes that fault.
     virtual HRESULT STDMETHODCALLTYPE SetFault(ULONG point, ULONG key, HRESULT hr) = 0;
     virtual HRESULT STDMETHODCALLTYPE ClearFaults() = 0;
