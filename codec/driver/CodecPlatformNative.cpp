@@ -1,6 +1,7 @@
 // Native stand-ins for the platform services: calloc/free for the local heap,
 // a recording DefDriverProc and an About box that only counts.
 #include <cstdlib>
+#include <mutex>
 
 #include "CodecPlatformStub.h"
 
@@ -9,7 +10,13 @@ CodecStubState& CodecStub() {
     return state;
 }
 
+// The local heap is safe for concurrent instances; so are its stand-ins' counts.
+namespace {
+std::mutex g_heapCounts;
+}  // namespace
+
 void* CodecLocalAlloc(std::size_t bytes) {
+    std::lock_guard<std::mutex> hold(g_heapCounts);
     CodecStubState& stub = CodecStub();
     if (stub.failingAllocations > 0) {
         --stub.failingAllocations;
@@ -21,7 +28,10 @@ void* CodecLocalAlloc(std::size_t bytes) {
 }
 
 void CodecLocalFree(void* block) {
-    if (block) --CodecStub().liveAllocations;
+    if (block) {
+        std::lock_guard<std::mutex> hold(g_heapCounts);
+        --CodecStub().liveAllocations;
+    }
     std::free(block);
 }
 

@@ -1,5 +1,7 @@
 #include "CapturePin.h"
 
+#include "FrameCounters.h"
+
 #include <new>
 
 #include "CaptureFilter.h"
@@ -266,6 +268,8 @@ void CapturePin::StreamLoop() {
     LARGE_INTEGER frequency, origin;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&origin);
+    std::uint32_t serial = 0;
+    m_filter->Device().PeekRegister(zkvsim::kRegSerialNumber, &serial);
     while (WaitForSingleObject(m_stop, 0) == WAIT_TIMEOUT) {
         if (m_filter->State() != State_Running) {
             WaitForSingleObject(m_stop, kIdlePollMs);
@@ -293,7 +297,12 @@ void CapturePin::StreamLoop() {
         discontinuity = false;
         ++frame;
         next += interval;
-        if (next < now) next = now;  // fell behind: do not deliver a burst
+        LONG dropped = 0;
+        if (next < now) {  // fell behind: do not deliver a burst
+            dropped = interval > 0 ? static_cast<LONG>((now - next) / interval) : 0;
+            next = now;
+        }
+        CountFrames(serial, 1, dropped);
     }
 }
 

@@ -24,8 +24,14 @@ std::vector<BYTE> RecordImage(size_t size, std::initializer_list<std::pair<size_
 
 class HandlerTest : public ::testing::Test {
 protected:
+    // The module is loaded once for all the tests: loading it brings in and
+    // initialises the window and common-control libraries, which under Wine
+    // costs far more than any test here, and many times over under load.
+    static void SetUpTestSuite() { s_loaded = m_module.Load(); }
+    static void TearDownTestSuite() { m_module.Unload(); }
+
     void SetUp() override {
-        ASSERT_TRUE(m_module.Load()) << ModulePath();
+        ASSERT_TRUE(s_loaded) << ModulePath();
         m_factory = m_module.Factory(CLSID_ZKVInterfaceHandler);
         ASSERT_NE(m_factory, nullptr);
     }
@@ -34,7 +40,6 @@ protected:
         if (m_factory != nullptr) {
             m_factory->Release();
         }
-        m_module.Unload();
     }
 
     // Aggregates a handler into `outer`; returns its IZKVInterface through
@@ -52,10 +57,14 @@ protected:
         return zkv;
     }
 
-    ModuleUnderTest m_module;
+    static ModuleUnderTest m_module;
+    static bool s_loaded;
     IClassFactory* m_factory = nullptr;
     FakeOuter m_outer;
 };
+
+ModuleUnderTest HandlerTest::m_module;
+bool HandlerTest::s_loaded = false;
 
 void ExpectRequest(const RecordedRequest& request, bool isGet, DWORD id,
                    const std::vector<BYTE>& image) {

@@ -50,20 +50,10 @@ protected:
                                                 size_t minBoxes = 0)
     {
         std::vector<MessageBoxText> boxes;
-        std::vector<HWND> answered;
         EXPECT_TRUE(viewer_.Start());
         WaitUntil(
             [&] {
-                for (HWND box : viewer_.MessageBoxes()) {
-                    bool known = false;
-                    for (HWND a : answered)
-                        known = known || a == box;
-                    if (!known) {
-                        answered.push_back(box);
-                        boxes.push_back(ViewerProcess::ReadMessageBox(box));
-                    }
-                    ViewerProcess::Dismiss(box);
-                }
+                AnswerBoxes(&boxes);
                 titles->clear();
                 for (HWND w : viewer_.CameraWindows())
                     titles->push_back(WindowText(w));
@@ -71,6 +61,33 @@ protected:
             },
             60000);
         return boxes;
+    }
+
+    // Reads each message box once into boxes and presses OK on all of them.
+    void AnswerBoxes(std::vector<MessageBoxText>* boxes)
+    {
+        for (HWND box : viewer_.MessageBoxes()) {
+            if (answered_.insert(box).second)
+                boxes->push_back(ViewerProcess::ReadMessageBox(box));
+            ViewerProcess::Dismiss(box);
+        }
+    }
+
+    // Waits until only the slots that show a window still have a thread:
+    // every failed slot has given up, so nothing more can appear. Message
+    // boxes shown meanwhile are answered and added to boxes.
+    void WaitForFailedSlots(std::vector<MessageBoxText>* boxes)
+    {
+        const auto windows = viewer_.CameraWindows();
+        ASSERT_FALSE(windows.empty());
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                AnswerBoxes(boxes);
+                return viewer_.ThreadsStartedLike(windows[0]) == windows.size();
+            },
+            60000))
+            << viewer_.ThreadsStartedLike(windows[0]) << " camera threads for " << windows.size()
+            << " windows";
     }
 
     void CloseAllAndExpectExit()
@@ -81,6 +98,7 @@ protected:
         EXPECT_EQ(viewer_.ExitCode(), 0u);
     }
 
+    std::set<HWND> answered_;
     std::unique_ptr<CameraSetScope> restore_;
     std::vector<InstalledCamera> cameras_;
     ViewerProcess viewer_;
@@ -110,8 +128,10 @@ TEST_F(ViewerWithCameraSet, CameraWhoseSerialNumberCannotBeReadIsDroppedQuietly)
     std::vector<std::string> titles;
     const auto boxes = RunUntilWindows(2, &titles);
     EXPECT_TRUE(boxes.empty()) << boxes[0].text;
-    // Let the failed slot's thread finish; its window must never show.
-    Sleep(1000);
+    // Once the failed slot's thread has ended, its window can never show.
+    auto late = boxes;
+    WaitForFailedSlots(&late);
+    EXPECT_EQ(late.size(), boxes.size()) << "a message box appeared late";
     titles.clear();
     for (HWND w : viewer_.CameraWindows())
         titles.push_back(WindowText(w));
@@ -133,7 +153,9 @@ TEST_F(ViewerWithCameraSet, DeviceWithoutTheRegisterInterfaceOrStreamConfigIsDro
     std::vector<std::string> titles;
     const auto boxes = RunUntilWindows(1, &titles);
     EXPECT_TRUE(boxes.empty()) << boxes[0].text;
-    Sleep(1000);
+    auto late = boxes;
+    WaitForFailedSlots(&late);
+    EXPECT_EQ(late.size(), boxes.size()) << "a message box appeared late";
     const auto windows = viewer_.CameraWindows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(WindowText(windows[0]), SlotTitle(1, cameras_[1].serialNumber));
@@ -172,12 +194,8 @@ TEST_F(ViewerWithCameraSet, EachFailingGraphStepIsReportedWithItsHresult)
     ASSERT_EQ(cameras_.size(), 4u);
     std::vector<std::string> titles;
     auto boxes = RunUntilWindows(1, &titles, 3);
-    // Let every thread finish building; nothing more may appear.
-    Sleep(1000);
-    for (HWND box : viewer_.MessageBoxes()) {
-        boxes.push_back(ViewerProcess::ReadMessageBox(box));
-        ViewerProcess::Dismiss(box);
-    }
+    // Every failed slot's thread ends; nothing more may appear.
+    WaitForFailedSlots(&boxes);
     std::multiset<std::string> texts;
     for (const MessageBoxText& box : boxes) {
         EXPECT_EQ(box.caption, "Lumora Message");

@@ -191,9 +191,8 @@ protected:
     bool VideoMoves(HWND w)
     {
         const ScreenPixels before = CaptureVideo(w);
-        Sleep(500);
-        const ScreenPixels after = CaptureVideo(w);
-        return !before.Empty() && before.Differences(after) > 0;
+        return !before.Empty() &&
+               WaitUntil([&] { return before.Differences(CaptureVideo(w)) > 0; }, 10000);
     }
 
     ComApartment com_;

@@ -1,5 +1,7 @@
 #include "ViewerProcess.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -143,6 +145,43 @@ std::vector<MessageBoxText> ViewerProcess::AnswerMessageBoxesUntilExit(DWORD tim
         },
         timeoutMs);
     return seen;
+}
+
+namespace {
+
+// Where a thread began (ThreadQuerySetWin32StartAddress); null when unknown.
+void* ThreadStart(DWORD threadId)
+{
+    using QueryThread = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    static const QueryThread query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    void* start = nullptr;
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (!thread)
+        return nullptr;
+    if (!query || query(thread, 9, &start, sizeof start, nullptr) != 0)
+        start = nullptr;
+    CloseHandle(thread);
+    return start;
+}
+
+}  // namespace
+
+size_t ViewerProcess::ThreadsStartedLike(HWND window) const
+{
+    void* const start = ThreadStart(GetWindowThreadProcessId(window, nullptr));
+    if (!start)
+        return 0;
+    size_t count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == info_.dwProcessId && ThreadStart(entry.th32ThreadID) == start)
+            ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
 }
 
 bool ViewerProcess::WaitForExit(DWORD timeoutMs)

@@ -49,6 +49,11 @@ public:
     std::vector<MessageBoxText> AnswerMessageBoxesUntilExit(DWORD timeoutMs,
                                                             bool* cameraWindowSeen = nullptr);
 
+    // Threads of the process that began where the thread owning `window`
+    // began. For a camera window: the camera threads still running, which
+    // tells a test when every failed slot has given up.
+    size_t ThreadsStartedLike(HWND window) const;
+
     bool WaitForExit(DWORD timeoutMs);
     bool Running() const;
     DWORD ExitCode() const;

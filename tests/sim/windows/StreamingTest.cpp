@@ -6,6 +6,7 @@
 
 #include "FramePacker.h"
 #include "VirtualCameraClasses.h"
+#include "ZKVFrameCounters.h"
 #include "ZKVVirtualCameraControl.h"
 
 using namespace simtest;
@@ -241,6 +242,39 @@ TEST_F(StreamingTest, Format7RegionsDecodeToTheirPartOfTheSensor) {
     }
 }
 
+// Frames that this process's virtual camera `camera` delivered downstream.
+static LONG DeliveredFrames(IBaseFilter* camera) {
+    ComPtr<IZkvVirtualCameraControl> control;
+    ULONG serial = 0;
+    if (FAILED(camera->QueryInterface(IID_IZkvVirtualCameraControl, control.Out())) ||
+        FAILED(control->PeekRegister(zkvsim::kRegSerialNumber, &serial)))
+        return -1;
+    wchar_t name[64];
+    ZKVFrameCountersName(GetCurrentProcessId(), name);
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
+    if (!mapping) return 0;
+    LONG delivered = 0;
+    if (auto* counters = static_cast<const ZKVFrameCounters*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0))) {
+        for (const ZKVFrameCounterEntry& entry : counters->cameras) {
+            if (static_cast<ULONG>(entry.serialNumber) == serial) delivered = entry.delivered;
+        }
+        UnmapViewOfFile(counters);
+    }
+    CloseHandle(mapping);
+    return delivered;
+}
+
+// Waits until the camera delivered `frames` more frames than when called.
+static bool WaitDelivered(IBaseFilter* camera, LONG frames, DWORD timeoutMs) {
+    const LONG base = DeliveredFrames(camera);
+    const DWORD start = GetTickCount();
+    while (DeliveredFrames(camera) - base < frames) {
+        if (base < 0 || GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 TEST_F(StreamingTest, EachDeviceRendersToTheVideoRendererThroughTheCodec) {
     if (!CodecInstalled(zkvsim::MakeFourcc('Y', '8', '0', '0'))) GTEST_SKIP() << "the codec is not installed";
     for (std::size_t n = 0; n < 3; ++n) {
@@ -267,7 +301,9 @@ TEST_F(StreamingTest, EachDeviceRendersToTheVideoRendererThroughTheCodec) {
         OAFilterState state = State_Stopped;
         control->GetState(2000, &state);
         EXPECT_EQ(State_Running, state);
-        Sleep(700);
+        // An abort would come with the first frames: wait until some reached the renderer.
+        EXPECT_TRUE(WaitDelivered(camera.Get(), 5, 20000))
+            << "device " << n << ": " << DeliveredFrames(camera.Get()) << " frames delivered";
         long code = 0;
         LONG_PTR p1 = 0, p2 = 0;
         while (events->GetEvent(&code, &p1, &p2, 0) == S_OK) {
