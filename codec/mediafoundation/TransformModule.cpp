@@ -11,7 +11,7 @@
 
 CFactoryTemplate g_Templates[] = {
     {ZKV_DECODER_TRANSFORM_NAME, &CLSID_ZKVDecoderTransform, CZKVDecoderTransform::CreateInstance,
-     NULL, NULL},
+     NULL},
 };
 
 int g_cTemplates = sizeof(g_Templates) / sizeof(g_Templates[0]);

@@ -244,9 +244,9 @@ TEST_F(StreamingTest, Format7RegionsDecodeToTheirPartOfTheSensor) {
 
 // Frames that this process's virtual camera `camera` delivered downstream.
 static LONG DeliveredFrames(IBaseFilter* camera) {
-    ComPtr<IZkvVirtualCameraControl> control;
+    ComPtr<IZKVVirtualCameraControl> control;
     ULONG serial = 0;
-    if (FAILED(camera->QueryInterface(IID_IZkvVirtualCameraControl, control.Out())) ||
+    if (FAILED(camera->QueryInterface(IID_IZKVVirtualCameraControl, control.Out())) ||
         FAILED(control->PeekRegister(zkvsim::kRegSerialNumber, &serial)))
         return -1;
     wchar_t name[64];
