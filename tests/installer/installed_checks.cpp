@@ -1,0 +1,87 @@
+// What a program of this architecture finds after the package was installed
+// (ZKV_EXPECT_INSTALLED=1) or removed (=0), with nothing else done: the
+// compression manager's codec by FOURCC, and the plug-in's classes by CLSID.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+#include <ocidl.h>
+#include <vfw.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CodecDll.h"
+#include "FakeOuter.h"
+#include "ZKVInterface.h"
+#include "ZKVPluginClasses.h"
+#include "convert/FrameConverter.h"
+
+namespace {
+
+bool ExpectInstalled() {
+    const char* v = std::getenv("ZKV_EXPECT_INSTALLED");
+    return !v || std::strcmp(v, "0") != 0;
+}
+
+struct FormatCase {
+    DWORD fourcc;
+    WORD bitCount;
+    ConverterKind kind;
+    BayerTile tile;
+};
+
+TEST(InstalledCodec, DecodesABayerAYuvAndAMonoFrameAsTheReferenceDoes) {
+    const FormatCase cases[] = {
+        {mmioFOURCC('R', 'G', 'B', '3'), 8, ConverterKind::BayerEdge, BayerTile::RGGB},
+        {mmioFOURCC('Z', 'Y', '4', '4'), 24, ConverterKind::Yuv444, BayerTile::None},
+        {mmioFOURCC('Y', '8', '0', '0'), 8, ConverterKind::Mono8, BayerTile::None},
+    };
+    for (const FormatCase& c : cases) {
+        const std::string name(reinterpret_cast<const char*>(&c.fourcc), 4);
+        HIC hic = ICOpen(ICTYPE_VIDEO, c.fourcc, ICMODE_DECOMPRESS);
+        if (!ExpectInstalled()) {
+            EXPECT_EQ(nullptr, hic) << name;
+            if (hic) ICClose(hic);
+            continue;
+        }
+        ASSERT_NE(nullptr, hic) << name;
+        const LONG w = 32, h = 24;
+        BITMAPINFOHEADER in = Header(c.fourcc, c.bitCount, w, h);
+        in.biSizeImage = static_cast<DWORD>(w * h * c.bitCount / 8);
+        BITMAPINFOHEADER out = RgbHeader(w, h);
+        ASSERT_EQ(ICERR_OK, ICDecompressBegin(hic, &in, &out)) << name;
+        std::vector<std::uint8_t> frame(in.biSizeImage);
+        for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i * 37 + i / 7);
+        std::vector<std::uint8_t> image(out.biSizeImage), expected(out.biSizeImage);
+        ASSERT_EQ(ICERR_OK, ICDecompress(hic, 0, &in, frame.data(), &out, image.data())) << name;
+        kFrameConverters[static_cast<int>(c.kind)](&in, frame.data(), &out, expected.data(),
+                                                   static_cast<DWORD>(c.tile));
+        EXPECT_EQ(expected, image) << name;
+        ICDecompressEnd(hic);
+        ICClose(hic);
+    }
+}
+
+// The handler aggregated into a stand-in for the capture filter, as the
+// proxy creates it; the pages on their own, as a property frame does.
+TEST(InstalledPlugin, CreatesTheHandlerAndBothPagesByClsid) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const HRESULT expected = ExpectInstalled() ? S_OK : REGDB_E_CLASSNOTREG;
+    FakeOuter filter;
+    EXPECT_EQ(expected, CoCreateInstance(CLSID_ZKVInterfaceHandler, filter.AsUnknown(),
+                                         CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                         reinterpret_cast<void**>(&filter.inner)));
+    filter.ReleaseInner();
+    for (const GUID* page : {&CLSID_ZKVStreamingConfigPage, &CLSID_ZKVVideoProcAmpPage}) {
+        IPropertyPage* object = nullptr;
+        EXPECT_EQ(expected, CoCreateInstance(*page, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+                                             reinterpret_cast<void**>(&object)));
+        if (object) object->Release();
+    }
+    CoUninitialize();
+}
+
+}  // namespace
