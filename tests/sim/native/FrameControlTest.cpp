@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CameraModel.h"
+#include "VirtualDevice.h"
 #include "ZKVRegisterFields.h"
 
 using namespace zkvsim;
@@ -195,4 +196,24 @@ TEST(FrameControls, MemoryChannelsSaveAndLoadFeaturesTriggerAndVideoFormat) {
     EXPECT_EQ(kBusy, camera.WriteRegister(R::CUR_MEM_CH, 2u << 28));
     EXPECT_EQ(factory, snapshot());
     EXPECT_EQ(1u << 28, Read(camera, R::CUR_MEM_CH));
+}
+
+TEST(FrameControls, DeviceGatesFramesAndCountsThemUntilReconfigured) {
+    VirtualDevice device{DeviceSettings{}};
+    ASSERT_EQ(kOk, device.PokeRegister(R::TRIGGER_MODE, kSoftwareTriggerOn));
+    device.SetStreaming(true);
+    EXPECT_EQ(N, device.NextFrame());
+    ASSERT_EQ(kOk, device.PokeRegister(R::SOFTWARE_TRIGGER, kFire));
+    device.DropFrames(1);
+    EXPECT_EQ(X, device.NextFrame());
+    ASSERT_EQ(kOk, device.PokeRegister(R::SOFTWARE_TRIGGER, kFire));
+    EXPECT_EQ(D, device.NextFrame());
+    std::uint64_t delivered = 0, dropped = 0;
+    device.FrameCounts(&delivered, &dropped);
+    EXPECT_EQ(1u, delivered);
+    EXPECT_EQ(1u, dropped);
+    EXPECT_EQ(std::vector<std::uint64_t>{0}, device.DroppedFrameNumbers());
+    device.Configure(DeviceSettings{});
+    device.FrameCounts(&delivered, &dropped);
+    EXPECT_EQ(0u, delivered + dropped);
 }
