@@ -55,10 +55,11 @@ CameraModel::CameraModel(const DeviceKind& kind, std::uint32_t serialNumber) : m
         if (rows[i].control <= R::FRAME_RATE) featureHi |= 0x80000000u >> index;
         if (rows[i].absBase) fixed(R::ABS_CSR_HI_INQ_0 + 4 * index, 0x3C3C0000u + rows[i].absBase / 4);
     }
+    featureHi |= 0x80000000u >> (R::TRIGGER_MODE - R::BRIGHTNESS) / 4;  // the frame gate's
     fixed(R::FEATURE_HI_INQ, featureHi);
     // Absent features: their inquiry and control registers read 0.
     for (std::uint32_t a = R::BRIGHTNESS; a <= R::FRAME_RATE; a += 4) {
-        if (!FeatureByControl(a)) {
+        if (!FeatureByControl(a) && !FrameGate::Handles(a)) {
             fixed(a, 0);
             fixed(a - kInquiryOffset, 0);
         }
@@ -72,6 +73,8 @@ CameraModel::CameraModel(const DeviceKind& kind, std::uint32_t serialNumber) : m
     start.width = kind.defaultWidth;
     start.height = kind.defaultHeight;
     SetStreamFormat(start);
+    // The factory settings; the user channels hold them until first saved.
+    for (ChannelSettings& channel : m_channels) channel = SaveChannel();
 }
 
 ModelResult CameraModel::SetBufferCount(std::uint32_t count) {

@@ -12,6 +12,7 @@
 #include "DeviceKinds.h"
 #include "FeatureTable.h"
 #include "FrameFormats.h"
+#include "FrameGate.h"
 #include "ModelResult.h"
 #include "ZKVRegisters.h"
 #include "ZKVRequests.h"
@@ -30,6 +31,12 @@ using zkv::kFormat7;
 
 constexpr std::uint32_t kDefaultBufferCount = 4;
 constexpr std::uint32_t kMaxBufferCount = 64;
+
+// User memory channels (BASIC_FUNC_INQ Memory_Channel); channel 0 is the
+// factory settings.
+constexpr std::uint32_t kMemoryChannelCount = 2;
+// Frame times a one-push adjustment takes before it clears One_Push.
+constexpr std::uint32_t kOnePushFrames = 4;
 
 // A stream format of the capture pin in platform-neutral terms.
 struct StreamFormat {
@@ -92,16 +99,40 @@ public:
     // or mode; the frame rate may change.
     void SetStreaming(bool streaming);
 
+    // One frame time of the capture pin: whether a frame is delivered now
+    // (trigger, one-shot, ISO_EN and the drop fault decide); features
+    // adjusting on one push take a step towards their value.
+    FrameDecision NextFrame();
+    // The frame counts and the drop fault.
+    FrameGate& Gate() { return m_gate; }
+    const FrameGate& Gate() const { return m_gate; }
+
 private:
     struct FeatureState {
         const FeatureRow* row;
         std::uint32_t inquiry;
         std::uint32_t control;  // ON_OFF, A_M_Mode, Abs_Control and the value fields
         std::uint32_t absMin, absMax, absVal;  // IEEE single-precision bits
+        std::uint32_t onePushFramesLeft = 0;
     };
     struct Format7State {
         Format7ModeSpec caps;
         std::uint32_t left, top, width, height, pixelFormat, speed;
+    };
+    // What a memory channel holds: the feature values, the trigger set-up
+    // and the video format.
+    struct FeatureSetting {
+        std::uint32_t control, absVal;
+    };
+    struct Format7Region {
+        std::uint32_t left, top, width, height, pixelFormat, speed;
+    };
+    struct ChannelSettings {
+        std::vector<FeatureSetting> features;
+        std::uint32_t triggerMode = 0;
+        std::uint32_t format = 0, mode = 0, rate = 0;
+        std::uint32_t standardFourcc = 0, format7Fourcc = 0;
+        Format7Region format7[kFormat7ModeCount] = {};
     };
     struct Cell {
         std::uint32_t value;
@@ -120,6 +151,12 @@ private:
     const StandardMode* FindStandardMode(std::uint32_t format, std::uint32_t mode) const;
     std::uint32_t DefaultFourccOfPixelFormat(std::uint32_t pixelFormat) const;
     bool OffersFormat(const FrameFormat& format) const;
+    void StartOnePush(FeatureState& f);
+    void StepOnePush();
+    static bool IsMemoryChannelRegister(std::uint32_t address);
+    ModelResult WriteMemoryChannelRegister(std::uint32_t address, std::uint32_t value);
+    ChannelSettings SaveChannel() const;
+    ModelResult LoadChannel(const ChannelSettings& settings);
 
     const DeviceKind* m_kind;
     std::vector<FeatureState> m_features;
@@ -130,6 +167,10 @@ private:
     std::uint32_t m_format7Fourcc = 0;
     std::uint32_t m_bufferCount = kDefaultBufferCount;
     bool m_streaming = false;
+    FrameGate m_gate;
+    // [0] the factory settings, then the user channels. Kept as long as the
+    // model lives, that is for the life of the virtual device object.
+    ChannelSettings m_channels[kMemoryChannelCount + 1];
 };
 
 }  // namespace zkvsim

@@ -84,6 +84,7 @@ ModelResult CameraModel::ReadRegister(std::uint32_t address, std::uint32_t* valu
         }
         return kOk;
     }
+    if (FrameGate::Handles(address)) return m_gate.Read(address, value);
     switch (address) {
         case kRegCurVFrmRate: *value = m_rate << kFieldShift; return kOk;
         case kRegCurVMode: *value = m_mode << kFieldShift; return kOk;
@@ -113,12 +114,11 @@ ModelResult CameraModel::WriteFeature(FeatureState& f, std::uint32_t role, std::
                     next = (next & ~kHighValueMask) | clamp((value & kHighValueMask) >> 12) << 12;
                 }
             }
-            // One push completes at once: the feature settles on its default.
-            if ((inq & kOnePushInq) && (value & kOnePush)) {
-                next = (next & ~(kValueMask | kHighValueMask)) | f.row->defaultHigh << 12 | f.row->defaultValue;
-            }
+            // An adjustment under way runs on; a new one starts over.
+            next |= f.control & kOnePush;
             const bool valueChanged = ((next ^ f.control) & kValueMask) != 0;
             f.control = next;
+            if ((inq & kOnePushInq) && (value & kOnePush)) StartOnePush(f);
             if (valueChanged) SyncAbsoluteFromRaw(f);
             return kOk;
         }
@@ -140,6 +140,8 @@ ModelResult CameraModel::WriteRegister(std::uint32_t address, std::uint32_t valu
     if (address & 3) return kInvalidArg;
     std::uint32_t role = 0;
     if (FeatureState* f = FeatureAt(address, &role)) return WriteFeature(*f, role, value);
+    if (FrameGate::Handles(address)) return m_gate.Write(address, value);
+    if (IsMemoryChannelRegister(address)) return WriteMemoryChannelRegister(address, value);
     const std::uint32_t field = value >> kFieldShift;
     switch (address) {
         case kRegInitialize:
@@ -194,6 +196,7 @@ ModelResult CameraModel::PokeRegister(std::uint32_t address, std::uint32_t value
         }
         return kOk;
     }
+    if (FrameGate::Handles(address)) return m_gate.Write(address, value);
     switch (address) {
         case kRegCurVFrmRate: m_rate = (value >> kFieldShift) % kFrameRateCount; return kOk;
         case kRegCurVMode: m_mode = value >> kFieldShift; return kOk;

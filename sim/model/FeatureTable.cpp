@@ -19,7 +19,6 @@ constexpr FeatureRow kRows[] = {
     {R::SHUTTER, kFull | kAbsControlInq | kReadOutInq, 1, 4095, 533, 0, kOnOff, R::ABS_SHUTTER_MIN, 0.00002f, 0.066f, kProcAmpBacklightCompensation},
     {R::GAIN, kFull | kAbsControlInq | kReadOutInq, 0, 680, 0, 0, kOnOff, R::ABS_GAIN_MIN, 0.0f, 24.0f, kProcAmpContrast},
     {R::TEMPERATURE, kPresenceInq | kReadOutInq, 0, 4095, 3100, 0, kOnOff, 0, 0.0f, 0.0f, kProcAmpNone},
-    {R::TRIGGER_MODE, kPresenceInq | kOnOffInq | kReadOutInq, 0, 15, 0, 0, 0, 0, 0.0f, 0.0f, kProcAmpNone},
     {R::TRIGGER_DELAY, kPresenceInq | kAbsControlInq | kOnOffInq | kManualInq | kReadOutInq, 0, 4095, 0, 0, 0, R::ABS_TRIGGER_DELAY_MIN, 0.0f, 4.0f, kProcAmpNone},
     {R::FRAME_RATE, kFull | kAbsControlInq | kReadOutInq, 0, 4095, 2048, 0, kOnOff | kAutoMode, R::ABS_FRAME_RATE_MIN, 1.875f, 60.0f, kProcAmpNone},
 };

@@ -12,7 +12,7 @@ constexpr bool kWritable = true;
 
 constexpr RegisterDefault kDefaults[] = {
     {R::INITIALIZE, 0, kWritable},
-    {R::BASIC_FUNC_INQ, 0x80008000u, kFixed},  // advanced features, camera power control
+    {R::BASIC_FUNC_INQ, 0x80008002u, kFixed},  // advanced features, camera power, two memory channels
     {R::FEATURE_LO_INQ, 0, kFixed},
     {R::OPT_FUNCTION_INQ, 0, kFixed},
     {R::ADVANCED_FEATURE_INQ, 0x3C3C0000u, kFixed},
@@ -42,11 +42,9 @@ constexpr RegisterDefault kDefaults[] = {
     {R::CAMERA_POWER, 0x80000000u, kWritable},           // on
     {R::ISO_EN, 0, kWritable},
     {R::MEMORY_SAVE, 0, kWritable},
-    {R::ONE_SHOT, 0, kWritable},
     {R::MEM_SAVE_CH, 0, kWritable},
     {R::CUR_MEM_CH, 0, kFixed},
     {R::VMODE_ERROR_STATUS, 0, kFixed},
-    {R::SOFTWARE_TRIGGER, 0, kWritable},
     {R::DATA_DEPTH, 0x08000000u, kFixed},  // 8 bits
     {R::EXTENDED_SHUTTER, 0x80000000u, kFixed},
     {R::SOFT_ASYNC_TRIGGER, 0, kWritable},

@@ -288,4 +288,30 @@ void VirtualDevice::SetStreaming(bool streaming) {
     m_model.SetStreaming(streaming);
 }
 
+FrameDecision VirtualDevice::NextFrame() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_model.NextFrame();
+}
+
+void VirtualDevice::DropFrames(std::uint32_t count) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_model.Gate().DropFrames(count);
+}
+
+void VirtualDevice::FrameCounts(std::uint64_t* delivered, std::uint64_t* dropped) const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    *delivered = m_model.Gate().Delivered();
+    *dropped = m_model.Gate().Dropped();
+}
+
+std::vector<std::uint64_t> VirtualDevice::DroppedFrameNumbers() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_model.Gate().DroppedFrameNumbers();
+}
+
+void VirtualDevice::ResetFrameCounts() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_model.Gate().ResetCounts();
+}
+
 }  // namespace zkvsim

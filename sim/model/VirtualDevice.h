@@ -71,6 +71,14 @@ public:
     BayerTile SensorTile() const;
     void SetStreaming(bool streaming);
 
+    // The capture pin's frame times: whether to deliver a frame now, the
+    // drop fault, and the counts IAMDroppedFrames reports.
+    FrameDecision NextFrame();
+    void DropFrames(std::uint32_t count);
+    void FrameCounts(std::uint64_t* delivered, std::uint64_t* dropped) const;
+    std::vector<std::uint64_t> DroppedFrameNumbers() const;
+    void ResetFrameCounts();
+
 private:
     ModelResult FaultLocked(std::uint32_t point, std::uint32_t key) const;
     ModelResult RegisterGet(std::uint8_t* data);
