@@ -1,15 +1,12 @@
 // What a program of this architecture finds after the package was installed
 // (ZKV_EXPECT_INSTALLED=1) or removed (=0), with nothing else done: the
-// compression manager's codec by FOURCC, the plug-in's classes by CLSID and
-// the decoder transform among Media Foundation's video decoders.
+// compression manager's codec by FOURCC, and the plug-in's classes by CLSID.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <objbase.h>
 #include <ocidl.h>
 #include <vfw.h>
-#include <mfapi.h>
-#include <mftransform.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -85,27 +82,6 @@ TEST(InstalledPlugin, CreatesTheHandlerAndBothPagesByClsid) {
         if (object) object->Release();
     }
     CoUninitialize();
-}
-
-// An application's own search for a decoder from a camera subtype to RGB32.
-TEST(InstalledDecoderTransform, IsFoundAmongTheVideoDecoders) {
-    ASSERT_TRUE(SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_NOSOCKET)));
-    for (DWORD fourcc : {mmioFOURCC('R', 'G', 'B', '3'), mmioFOURCC('Z', 'Y', '4', '4'),
-                         mmioFOURCC('Y', '8', '0', '0')}) {
-        GUID subtype = MFVideoFormat_Base;
-        subtype.Data1 = fourcc;
-        const MFT_REGISTER_TYPE_INFO input = {MFMediaType_Video, subtype};
-        const MFT_REGISTER_TYPE_INFO output = {MFMediaType_Video, MFVideoFormat_RGB32};
-        IMFActivate** found = nullptr;
-        UINT32 count = 0;
-        ASSERT_EQ(S_OK, MFTEnumEx(MFT_CATEGORY_VIDEO_DECODER, MFT_ENUM_FLAG_SYNCMFT, &input,
-                                  &output, &found, &count));
-        EXPECT_EQ(ExpectInstalled() ? 1u : 0u, count)
-            << std::string(reinterpret_cast<const char*>(&fourcc), 4);
-        for (UINT32 i = 0; i < count; ++i) found[i]->Release();
-        CoTaskMemFree(found);
-    }
-    MFShutdown();
 }
 
 }  // namespace
