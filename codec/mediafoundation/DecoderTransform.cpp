@@ -24,17 +24,6 @@ HRESULT ToHresult(TransformResult result) {
     return E_UNEXPECTED;
 }
 
-class AutoLock {
-public:
-    explicit AutoLock(CRITICAL_SECTION* lock) : m_lock(lock) { EnterCriticalSection(m_lock); }
-    ~AutoLock() { LeaveCriticalSection(m_lock); }
-    AutoLock(const AutoLock&) = delete;
-    AutoLock& operator=(const AutoLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_lock;
-};
-
 // The output buffer locked for writing: through IMF2DBuffer2 with its own
 // pitch, so that a 2-D buffer is written in place, or else as contiguous
 // bytes, which a 2-D buffer without that interface copies back at unlock.
@@ -111,7 +100,6 @@ CUnknown* CALLBACK CZKVDecoderTransform::CreateInstance(LPUNKNOWN pUnk, HRESULT*
 
 CZKVDecoderTransform::CZKVDecoderTransform(LPUNKNOWN pUnk, HRESULT* phr)
     : CUnknown(TEXT("ZKV decoder transform"), pUnk) {
-    InitializeCriticalSection(&m_lock);
     const HRESULT hr = MFCreateAttributes(&m_pAttributes, 1);
     if (FAILED(hr)) *phr = hr;
 }
@@ -119,7 +107,6 @@ CZKVDecoderTransform::CZKVDecoderTransform(LPUNKNOWN pUnk, HRESULT* phr)
 CZKVDecoderTransform::~CZKVDecoderTransform() {
     ReleaseInput();
     if (m_pAttributes) m_pAttributes->Release();
-    DeleteCriticalSection(&m_lock);
 }
 
 STDMETHODIMP CZKVDecoderTransform::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
@@ -161,7 +148,7 @@ STDMETHODIMP CZKVDecoderTransform::GetInputStreamInfo(DWORD dwInputStreamID,
                                                       MFT_INPUT_STREAM_INFO* pStreamInfo) {
     CheckPointer(pStreamInfo, E_POINTER);
     if (dwInputStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     pStreamInfo->hnsMaxLatency = 0;
     pStreamInfo->dwFlags = kStreamFlags;
     pStreamInfo->cbSize = m_core.InputSampleSize();
@@ -176,7 +163,7 @@ STDMETHODIMP CZKVDecoderTransform::GetOutputStreamInfo(DWORD dwOutputStreamID,
                                                        MFT_OUTPUT_STREAM_INFO* pStreamInfo) {
     CheckPointer(pStreamInfo, E_POINTER);
     if (dwOutputStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     pStreamInfo->dwFlags = kStreamFlags;
     pStreamInfo->cbSize = m_core.OutputSampleSize();
     pStreamInfo->cbAlignment = 0;
@@ -220,7 +207,7 @@ STDMETHODIMP CZKVDecoderTransform::GetOutputAvailableType(DWORD dwOutputStreamID
     CheckPointer(ppType, E_POINTER);
     *ppType = NULL;
     if (dwOutputStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     VideoTypeRecord record;
     const TransformResult result = m_core.OutputTypeAt(dwTypeIndex, &record);
     if (result != TransformResult::Ok) return ToHresult(result);
@@ -232,7 +219,7 @@ HRESULT CZKVDecoderTransform::SetType(bool input, IMFMediaType* pType, DWORD dwF
     const bool testOnly = (dwFlags & MFT_SET_TYPE_TEST_ONLY) != 0;
     VideoTypeRecord record;
     if (pType) ReadVideoType(pType, &record);
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     const VideoTypeRecord* given = pType ? &record : NULL;
     return ToHresult(input ? m_core.SetInputType(given, testOnly)
                            : m_core.SetOutputType(given, testOnly));
@@ -260,7 +247,7 @@ STDMETHODIMP CZKVDecoderTransform::GetInputCurrentType(DWORD dwInputStreamID, IM
     CheckPointer(ppType, E_POINTER);
     *ppType = NULL;
     if (dwInputStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     return CurrentType(m_core.InputType(), m_core.InputSampleSize(), ppType);
 }
 
@@ -268,14 +255,14 @@ STDMETHODIMP CZKVDecoderTransform::GetOutputCurrentType(DWORD dwOutputStreamID, 
     CheckPointer(ppType, E_POINTER);
     *ppType = NULL;
     if (dwOutputStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     return CurrentType(m_core.OutputType(), m_core.OutputSampleSize(), ppType);
 }
 
 STDMETHODIMP CZKVDecoderTransform::GetInputStatus(DWORD dwInputStreamID, DWORD* pdwFlags) {
     CheckPointer(pdwFlags, E_POINTER);
     if (dwInputStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     if (!m_core.InputType() || !m_core.OutputType()) return MF_E_TRANSFORM_TYPE_NOT_SET;
     *pdwFlags = m_core.HasPendingInput() || m_core.Draining() ? 0 : MFT_INPUT_STATUS_ACCEPT_DATA;
     return S_OK;
@@ -283,7 +270,7 @@ STDMETHODIMP CZKVDecoderTransform::GetInputStatus(DWORD dwInputStreamID, DWORD* 
 
 STDMETHODIMP CZKVDecoderTransform::GetOutputStatus(DWORD* pdwFlags) {
     CheckPointer(pdwFlags, E_POINTER);
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     if (!m_core.InputType() || !m_core.OutputType()) return MF_E_TRANSFORM_TYPE_NOT_SET;
     *pdwFlags = m_core.HasPendingInput() ? MFT_OUTPUT_STATUS_SAMPLE_READY : 0;
     return S_OK;
@@ -298,7 +285,7 @@ STDMETHODIMP CZKVDecoderTransform::ProcessEvent(DWORD, IMFMediaEvent*) {
 }
 
 STDMETHODIMP CZKVDecoderTransform::ProcessMessage(MFT_MESSAGE_TYPE eMessage, ULONG_PTR ulParam) {
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     switch (eMessage) {
     case MFT_MESSAGE_COMMAND_FLUSH:
         ReleaseInput();
@@ -321,7 +308,7 @@ STDMETHODIMP CZKVDecoderTransform::ProcessInput(DWORD dwInputStreamID, IMFSample
     CheckPointer(pSample, E_POINTER);
     if (dwInputStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;
     if (dwFlags != 0) return E_INVALIDARG;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     // The state is checked before the sample is touched, so that a refused
     // sample is never merged into a contiguous copy.
     if (!m_core.InputType() || !m_core.OutputType()) return MF_E_TRANSFORM_TYPE_NOT_SET;
@@ -390,7 +377,7 @@ STDMETHODIMP CZKVDecoderTransform::ProcessOutput(DWORD dwFlags, DWORD cOutputBuf
     if (!pOutputSamples || !pdwStatus) return E_POINTER;
     if (cOutputBufferCount != 1 || dwFlags != 0) return E_INVALIDARG;
     *pdwStatus = 0;
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     const TransformResult ready = m_core.OutputReady();
     if (ready != TransformResult::Ok) return ToHresult(ready);
     if (pOutputSamples[0].dwStreamID != 0) return MF_E_INVALIDSTREAMNUMBER;

@@ -10,6 +10,7 @@
 #include <mftransform.h>
 
 #include "ComBase.h"
+#include "CritSec.h"
 #include "mediafoundation/DecoderTransformCore.h"
 
 class CZKVDecoderTransform final : public CUnknown, public IMFTransform {
@@ -55,7 +56,7 @@ private:
     HRESULT WriteOutput(IMFSample* pOutput);
     void ReleaseInput();
 
-    CRITICAL_SECTION m_lock;  // the caller's threads may change types while another processes
+    CCritSec m_lock;  // the caller's threads may change types while another processes
     DecoderTransformCore m_core;
     IMFAttributes* m_pAttributes = NULL;
     IMFSample* m_pInputSample = NULL;        // the waiting frame's sample

@@ -7,20 +7,10 @@
 #include <vector>
 
 #include "ComBase.h"
+#include "CritSec.h"
 #include "FramePacker.h"
 
 namespace {
-
-class AutoLock {
-public:
-    explicit AutoLock(CRITICAL_SECTION* lock) : m_lock(lock) { EnterCriticalSection(m_lock); }
-    ~AutoLock() { LeaveCriticalSection(m_lock); }
-    AutoLock(const AutoLock&) = delete;
-    AutoLock& operator=(const AutoLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_lock;
-};
 
 GUID FourccSubtype(std::uint32_t fourcc) {
     GUID subtype = MFVideoFormat_Base;
@@ -68,7 +58,6 @@ public:
                         IMFMediaEventQueue* queue)
         : CUnknown(TEXT("virtual media stream"), NULL), m_pSource(source), m_pDescriptor(descriptor),
           m_pQueue(queue) {
-        InitializeCriticalSection(&m_lock);
         m_pDescriptor->AddRef();
         m_pQueue->AddRef();
     }
@@ -99,7 +88,7 @@ public:
     STDMETHODIMP GetMediaSource(IMFMediaSource** ppMediaSource) override;
     STDMETHODIMP GetStreamDescriptor(IMFStreamDescriptor** ppStreamDescriptor) override {
         CheckPointer(ppStreamDescriptor, E_POINTER);
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (!m_pSource) return MF_E_SHUTDOWN;
         return GetInterface(m_pDescriptor, reinterpret_cast<void**>(ppStreamDescriptor));
     }
@@ -107,7 +96,7 @@ public:
 
     // From the source: start counting frames, stop, or detach at shutdown.
     void Start(bool restart) {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         m_started = true;
         PROPVARIANT empty;
         PropVariantInit(&empty);
@@ -115,13 +104,13 @@ public:
         (void)restart;
     }
     void Stop() {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         m_started = false;
         m_frame = 0;
         m_pQueue->QueueEventParamVar(MEStreamStopped, GUID_NULL, S_OK, NULL);
     }
     void Detach() {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         m_pSource = NULL;
         m_pQueue->Shutdown();
     }
@@ -130,11 +119,10 @@ private:
     ~CVirtualMediaStream() override {
         m_pDescriptor->Release();
         m_pQueue->Release();
-        DeleteCriticalSection(&m_lock);
     }
     HRESULT CreateFrameSample(IMFSample** ppSample);
 
-    CRITICAL_SECTION m_lock;
+    CCritSec m_lock;
     CVirtualMediaSource* m_pSource;  // not counted: the source owns the stream
     IMFStreamDescriptor* m_pDescriptor;
     IMFMediaEventQueue* m_pQueue;
@@ -144,9 +132,7 @@ private:
 
 class CVirtualMediaSource final : public CUnknown, public IMFMediaSource {
 public:
-    CVirtualMediaSource() : CUnknown(TEXT("virtual media source"), NULL) {
-        InitializeCriticalSection(&m_lock);
-    }
+    CVirtualMediaSource() : CUnknown(TEXT("virtual media source"), NULL) {}
 
     HRESULT Initialize(std::uint32_t fourcc, std::uint32_t width, std::uint32_t height) {
         const zkvsim::FrameFormat* chosen = zkvsim::FindFrameFormat(fourcc);
@@ -198,32 +184,32 @@ public:
         return hr;
     }
     STDMETHODIMP BeginGetEvent(IMFAsyncCallback* pCallback, IUnknown* punkState) override {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         return m_pQueue->BeginGetEvent(pCallback, punkState);
     }
     STDMETHODIMP EndGetEvent(IMFAsyncResult* pResult, IMFMediaEvent** ppEvent) override {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         return m_pQueue->EndGetEvent(pResult, ppEvent);
     }
     STDMETHODIMP QueueEvent(MediaEventType met, REFGUID guidExtendedType, HRESULT hrStatus,
                             const PROPVARIANT* pvValue) override {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         return m_pQueue->QueueEventParamVar(met, guidExtendedType, hrStatus, pvValue);
     }
 
     STDMETHODIMP GetCharacteristics(DWORD* pdwCharacteristics) override {
         CheckPointer(pdwCharacteristics, E_POINTER);
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         *pdwCharacteristics = MFMEDIASOURCE_IS_LIVE;
         return S_OK;
     }
     STDMETHODIMP CreatePresentationDescriptor(IMFPresentationDescriptor** ppDescriptor) override {
         CheckPointer(ppDescriptor, E_POINTER);
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         return m_pPresentation->Clone(ppDescriptor);
     }
@@ -232,7 +218,7 @@ public:
                        const PROPVARIANT* pvarStartPosition) override {
         if (!pDescriptor) return E_INVALIDARG;
         if (pguidTimeFormat && !IsEqualGUID(*pguidTimeFormat, GUID_NULL)) return MF_E_UNSUPPORTED_TIME_FORMAT;
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         BOOL selected = FALSE;
         IMFStreamDescriptor* descriptor = NULL;
@@ -256,14 +242,14 @@ public:
         return hr;
     }
     STDMETHODIMP Stop() override {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         m_pStream->Stop();
         return m_pQueue->QueueEventParamVar(MESourceStopped, GUID_NULL, S_OK, NULL);
     }
     STDMETHODIMP Pause() override { return MF_E_INVALID_STATE_TRANSITION; }
     STDMETHODIMP Shutdown() override {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return MF_E_SHUTDOWN;
         m_shutdown = true;
         m_pQueue->Shutdown();
@@ -279,16 +265,15 @@ private:
         }
         if (m_pQueue) m_pQueue->Release();
         if (m_pPresentation) m_pPresentation->Release();
-        DeleteCriticalSection(&m_lock);
     }
     IMFMediaEventQueue* Queue() {
-        AutoLock lock(&m_lock);
+        CAutoLock lock(&m_lock);
         if (m_shutdown) return NULL;
         m_pQueue->AddRef();
         return m_pQueue;
     }
 
-    CRITICAL_SECTION m_lock;
+    CCritSec m_lock;
     IMFPresentationDescriptor* m_pPresentation = NULL;
     IMFMediaEventQueue* m_pQueue = NULL;
     CVirtualMediaStream* m_pStream = NULL;
@@ -298,7 +283,7 @@ private:
 
 STDMETHODIMP CVirtualMediaStream::GetMediaSource(IMFMediaSource** ppMediaSource) {
     CheckPointer(ppMediaSource, E_POINTER);
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     if (!m_pSource) return MF_E_SHUTDOWN;
     return GetInterface(static_cast<IMFMediaSource*>(m_pSource), reinterpret_cast<void**>(ppMediaSource));
 }
@@ -347,7 +332,7 @@ HRESULT CVirtualMediaStream::CreateFrameSample(IMFSample** ppSample) {
 }
 
 STDMETHODIMP CVirtualMediaStream::RequestSample(IUnknown* pToken) {
-    AutoLock lock(&m_lock);
+    CAutoLock lock(&m_lock);
     if (!m_pSource) return MF_E_SHUTDOWN;
     if (!m_started) return MF_E_MEDIA_SOURCE_WRONGSTATE;
     IMFSample* sample = NULL;
