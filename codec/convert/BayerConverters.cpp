@@ -4,7 +4,7 @@
 
 namespace {
 
-void EveryPixel(const BITMAPINFOHEADER* inFormat, const void* in, void* out, DWORD tile,
+void EveryPixel(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile,
                 void (BayerPlane::*pixel)(std::uint32_t, std::uint32_t) const) {
     const BayerPlane plane(inFormat, in, out, tile);
     if (!plane.Usable()) return;
@@ -15,17 +15,17 @@ void EveryPixel(const BITMAPINFOHEADER* inFormat, const void* in, void* out, DWO
 
 }  // namespace
 
-void BayerFast(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-               void* out, DWORD tile) {
+void BayerFast(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+               DWORD tile) {
     EveryPixel(inFormat, in, out, tile, &BayerPlane::FastPixel);
 }
 
-void BayerNearest(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                  void* out, DWORD tile) {
+void BayerNearest(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                  DWORD tile) {
     EveryPixel(inFormat, in, out, tile, &BayerPlane::NearestPixel);
 }
 
-void BayerEdge(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-               void* out, DWORD tile) {
+void BayerEdge(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+               DWORD tile) {
     EveryPixel(inFormat, in, out, tile, &BayerPlane::EdgePixel);
 }

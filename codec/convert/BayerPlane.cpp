@@ -9,7 +9,7 @@ std::uint8_t Average(std::uint8_t a, std::uint8_t b) { return static_cast<std::u
 
 }  // namespace
 
-BayerPlane::BayerPlane(const BITMAPINFOHEADER* inFormat, const void* in, void* out, DWORD tile)
+BayerPlane::BayerPlane(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile)
     : in_(static_cast<const std::uint8_t*>(in)),
       out_(out),
       width_(static_cast<std::uint32_t>(inFormat->biWidth)),

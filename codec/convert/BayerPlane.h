@@ -27,7 +27,7 @@ constexpr BayerColour kBayerBlue = zkv::kTileBlue, kBayerGreen = zkv::kTileGreen
 
 class BayerPlane {
 public:
-    BayerPlane(const BITMAPINFOHEADER* inFormat, const void* in, void* out, DWORD tile);
+    BayerPlane(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
 
     // A frame the rules can fill: two rows and two columns, a known tile.
     bool Usable() const { return usable_; }
@@ -42,7 +42,7 @@ public:
         return in_ + static_cast<std::size_t>(r) * width_;
     }
     std::uint8_t At(std::uint32_t r, std::uint32_t x) const { return Row(r)[x]; }
-    std::uint8_t* OutputRowOf(std::uint32_t r) const { return OutputRow(out_, width_, height_, r); }
+    std::uint8_t* OutputRowOf(std::uint32_t r) const { return out_.Row(r); }
 
     // Green parity of row r: the column parity of its green sites; and
     // whether the other colour of the row is red.
@@ -79,7 +79,7 @@ private:
     }
 
     const std::uint8_t* in_;
-    void* out_;
+    OutputRows out_;
     std::uint32_t width_;
     std::uint32_t height_;
     const BayerColour* tile_;

@@ -6,6 +6,9 @@
 // the reference the fast ones match bit for bit.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "ZKVFrameFormats.h"
 #include "driver/CodecPlatform.h"
 
@@ -20,24 +23,49 @@ using zkv::kConverterKindCount;
 using FrameConverter = void (*)(const BITMAPINFOHEADER* inFormat, const void* in,
                                 const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
 
-// The plain converters, indexed by ConverterKind.
+// Where a converter puts its rows: the output row of the top picture row, and
+// the bytes from one picture row's output to the next one's. The bitmap of
+// ICM_DECOMPRESS is bottom-up (a negative stride); an image for a caller that
+// wants the top row first, with padded rows, has a positive stride.
+struct OutputRows {
+    std::uint8_t* top;
+    std::ptrdiff_t stride;
+    std::uint8_t* Row(std::uint32_t r) const { return top + static_cast<std::ptrdiff_t>(r) * stride; }
+};
+
+// A converter that writes its rows where `out` says; otherwise as FrameConverter.
+using RowsConverter = void (*)(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                               DWORD tile);
+
+// The rows of the bottom-up bitmap of W x H pixels at `out`.
+inline OutputRows BottomUpRows(void* out, std::uint32_t width, std::uint32_t height) {
+    const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(width) * 4;
+    std::uint8_t* bytes = static_cast<std::uint8_t*>(out);
+    return {height == 0 ? bytes : bytes + static_cast<std::ptrdiff_t>(height - 1) * rowBytes, -rowBytes};
+}
+
+// The FrameConverter form of a RowsConverter: into the bottom-up bitmap.
+template <RowsConverter convert>
+void BottomUp(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
+              DWORD tile) {
+    convert(inFormat, in,
+            BottomUpRows(out, static_cast<std::uint32_t>(inFormat->biWidth),
+                         static_cast<std::uint32_t>(inFormat->biHeight)),
+            tile);
+}
+
+// The plain converters, indexed by ConverterKind, in both forms.
 extern const FrameConverter kFrameConverters[kConverterKindCount];
+extern const RowsConverter kRowsConverters[kConverterKindCount];
 
 // The plain scalar converters, one family per file.
-void Mono8(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
-           void* out, DWORD tile);
-void Mono16(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
-            void* out, DWORD tile);
-void Yuv444(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
-            void* out, DWORD tile);
-void Yuv411(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER* outFormat,
-            void* out, DWORD tile);
-void BayerFast(const BITMAPINFOHEADER* inFormat, const void* in,
-               const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
-void BayerNearest(const BITMAPINFOHEADER* inFormat, const void* in,
-                  const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
-void BayerEdge(const BITMAPINFOHEADER* inFormat, const void* in,
-               const BITMAPINFOHEADER* outFormat, void* out, DWORD tile);
+void Mono8(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
+void Mono16(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
+void Yuv444(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
+void Yuv411(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
+void BayerFast(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
+void BayerNearest(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
+void BayerEdge(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile);
 
 // The shared YUV-to-RGB formula: writes bytes 0, 1 and 2 of one output pixel
 // (blue, green, red) from a luma byte and the two chroma bytes in stream order.

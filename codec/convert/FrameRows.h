@@ -11,19 +11,17 @@
 #include "convert/FrameConverter.h"
 
 // Converts the rows of a frame one by one; rowBytes is the packed input bytes
-// of one row. The row function gets the input row, the output row (in memory,
-// bottom-up) and the width. Rows without input bytes have no pixels to write,
+// of one row. The row function gets the input row, its output row and the
+// width. Rows without input bytes have no pixels to write,
 // so a header of width 0 and a huge height costs nothing.
 template <typename Row>
-inline void ForEachRow(const BITMAPINFOHEADER* inFormat, const void* in, void* out,
+inline void ForEachRow(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
                        std::size_t rowBytes, Row row) {
     if (rowBytes == 0) return;
     const std::uint32_t width = static_cast<std::uint32_t>(inFormat->biWidth);
     const std::uint32_t height = static_cast<std::uint32_t>(inFormat->biHeight);
     const std::uint8_t* source = static_cast<const std::uint8_t*>(in);
-    for (std::uint32_t r = 0; r < height; ++r, source += rowBytes) {
-        row(source, OutputRow(out, width, height, r), width);
-    }
+    for (std::uint32_t r = 0; r < height; ++r, source += rowBytes) row(source, out.Row(r), width);
 }
 
 inline std::size_t Mono8RowBytes(const BITMAPINFOHEADER* in) {

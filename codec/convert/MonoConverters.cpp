@@ -17,12 +17,12 @@ void Mono16Pixels(const std::uint8_t* source, std::uint8_t* pixel, std::uint32_t
     }
 }
 
-void Mono8(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
+void Mono8(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
            DWORD) {
     ForEachRow(inFormat, in, out, Mono8RowBytes(inFormat), Mono8Pixels);
 }
 
-void Mono16(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
+void Mono16(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
             DWORD) {
     ForEachRow(inFormat, in, out, Mono16RowBytes(inFormat), Mono16Pixels);
 }

@@ -44,12 +44,12 @@ void Yuv411Groups(const std::uint8_t* source, std::uint8_t* pixel, std::uint32_t
     }
 }
 
-void Yuv444(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
+void Yuv444(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
             DWORD) {
     ForEachRow(inFormat, in, out, Yuv444RowBytes(inFormat), Yuv444Pixels);
 }
 
-void Yuv411(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*, void* out,
+void Yuv411(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
             DWORD) {
     ForEachRow(inFormat, in, out, Yuv411RowBytes(inFormat), Yuv411Row);
 }

@@ -1,7 +1,5 @@
 #include "mediafoundation/DecoderTransformCore.h"
 
-#include <algorithm>
-#include <cstring>
 #include <limits>
 
 #include "convert/simd/SimdConverters.h"
@@ -29,24 +27,6 @@ BITMAPINFOHEADER BitmapHeader(DWORD compression, WORD bitCount, std::uint32_t wi
 
 bool RateAcceptable(const VideoTypeRecord& type) {
     return !type.hasFrameRate || type.rateDenominator != 0;
-}
-
-// Reverses the order of `height` rows of `rowBytes` bytes in place.
-void ReverseRows(std::uint8_t* image, std::size_t rowBytes, std::uint32_t height) {
-    for (std::uint32_t top = 0, bottom = height; top + 1 < bottom; ++top) {
-        --bottom;
-        std::swap_ranges(image + top * rowBytes, image + (top + 1) * rowBytes,
-                         image + static_cast<std::size_t>(bottom) * rowBytes);
-    }
-}
-
-// Moves packed rows to rows `pitch` bytes apart, last row first, so that no
-// row is overwritten before it has moved.
-void SpreadRows(std::uint8_t* image, std::size_t rowBytes, std::size_t pitch, std::uint32_t height) {
-    if (pitch == rowBytes) return;
-    for (std::uint32_t row = height; row-- > 1;) {
-        std::memmove(image + row * pitch, image + row * rowBytes, rowBytes);
-    }
 }
 
 }  // namespace
@@ -204,11 +184,10 @@ TransformResult DecoderTransformCore::ConvertFrame(const std::uint8_t* in, std::
 
     const FourccFormat* format = InputFormat();
     const BITMAPINFOHEADER inHeader = BitmapHeader(format->fourcc, format->bitCount, width, height);
-    const BITMAPINFOHEADER outHeader = BitmapHeader(BI_RGB, 32, width, height);
-    ActiveConverters()[static_cast<DWORD>(format->kind)](&inHeader, in, &outHeader, out,
-                                                         static_cast<DWORD>(format->tile));
-    ReverseRows(out, rowBytes, height);
-    SpreadRows(out, rowBytes, static_cast<std::size_t>(pitch), height);
+    // The converter writes the rows top-down in place: no pass beyond the conversion.
+    const OutputRows rows{out, static_cast<std::ptrdiff_t>(pitch)};
+    ActiveRowsConverters()[static_cast<DWORD>(format->kind)](&inHeader, in, rows,
+                                                             static_cast<DWORD>(format->tile));
     pending_ = false;
     return TransformResult::Ok;
 }

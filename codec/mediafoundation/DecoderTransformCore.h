@@ -67,9 +67,8 @@ public:
     // Whether ProcessOutput has a frame to convert now; NeedMoreInput ends a drain.
     TransformResult OutputReady();
     // Converts the waiting frame into a top-down image whose rows lie `pitch`
-    // bytes apart in `out`; on Ok the frame is consumed. The converters write
-    // the whole image as bottom-up rows of 4 x W bytes, so `out` must also hold
-    // 4 x W x H bytes; the rows are then put in place within `out`.
+    // bytes apart in `out`; on Ok the frame is consumed. Only the pixels are
+    // written: the bytes between the rows stay as they were.
     TransformResult ConvertFrame(const std::uint8_t* in, std::size_t inBytes, std::uint8_t* out,
                                  std::size_t outBytes, std::int64_t pitch);
 

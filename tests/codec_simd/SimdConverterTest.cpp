@@ -5,6 +5,7 @@
 // exactly the frame's bytes, so the sanitizers catch any read beyond them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <sstream>
@@ -59,6 +60,7 @@ protected:
             GTEST_SKIP() << "this processor lacks " << CpuLevelName(GetParam());
         }
         fast_ = ConvertersForLevel(GetParam());
+        fastRows_ = RowsConvertersForLevel(GetParam());
     }
 
     // Converts one frame whose bytes are drawn below `alphabet` with the plain
@@ -101,12 +103,63 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // The same frame written top-down with rows `pitch` bytes apart: the fast
+    // rows must match the plain ones, which must be the bottom-up bitmap's
+    // rows in the other order, with the bytes between rows untouched.
+    ::testing::AssertionResult MatchesTopDown(const Case& c, std::size_t padding) {
+        std::vector<std::uint8_t> in(InputBytes(c.kind, c.width, c.height));
+        for (auto& b : in) b = static_cast<std::uint8_t>(random_());
+        const std::size_t rowBytes = std::size_t{4} * c.width;
+        const std::size_t pitch = rowBytes + padding;
+        std::vector<std::uint8_t> bitmap(rowBytes * c.height);
+        for (auto& b : bitmap) b = static_cast<std::uint8_t>(random_());
+        std::vector<std::uint8_t> expected(pitch * c.height);
+        for (auto& b : expected) b = static_cast<std::uint8_t>(random_());
+        // Each top-down row starts with what the bitmap's row held, so the
+        // bytes a converter leaves alone agree too.
+        for (std::uint32_t r = 0; r < c.height; ++r) {
+            std::copy_n(&bitmap[(c.height - 1 - r) * rowBytes], rowBytes, &expected[r * pitch]);
+        }
+        std::vector<std::uint8_t> actual = expected;
+        const std::vector<std::uint8_t> before = expected;
+
+        BITMAPINFOHEADER inFormat{};
+        inFormat.biSize = sizeof inFormat;
+        inFormat.biWidth = static_cast<LONG>(c.width);
+        inFormat.biHeight = static_cast<LONG>(c.height);
+        const std::size_t kind = static_cast<std::size_t>(c.kind);
+        const auto stride = static_cast<std::ptrdiff_t>(pitch);
+        kFrameConverters[kind](&inFormat, in.data(), &inFormat, bitmap.data(), c.tile);
+        kRowsConverters[kind](&inFormat, in.data(), OutputRows{expected.data(), stride}, c.tile);
+        fastRows_[kind](&inFormat, in.data(), OutputRows{actual.data(), stride}, c.tile);
+        for (std::uint32_t r = 0; r < c.height; ++r) {
+            const std::uint8_t* row = &expected[r * pitch];
+            if (!std::equal(row, row + rowBytes, &bitmap[(c.height - 1 - r) * rowBytes])) {
+                return ::testing::AssertionFailure() << Describe(c) << ": plain top-down row " << r
+                                                     << " is not the bitmap's";
+            }
+            if (!std::equal(row + rowBytes, row + pitch, &before[r * pitch + rowBytes])) {
+                return ::testing::AssertionFailure() << Describe(c) << ": wrote between rows";
+            }
+        }
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            if (expected[i] != actual[i]) {
+                return ::testing::AssertionFailure()
+                       << Describe(c) << " padding " << padding << ": top-down row " << i / pitch
+                       << " byte " << i % pitch << ": expected " << int(expected[i]) << ", got "
+                       << int(actual[i]);
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
     static std::vector<DWORD> Tiles(ConverterKind kind) {
         if (kind >= ConverterKind::BayerFast) return {1, 2, 3, 4};
         return {0};
     }
 
     const FrameConverter* fast_ = nullptr;
+    const RowsConverter* fastRows_ = nullptr;
     std::mt19937 random_{20261208};
 };
 
@@ -179,27 +232,72 @@ TEST_P(FastConverters, MatchOnFramesLargerThanTheCaches) {
     }
 }
 
-// The YUV formula for every luma and chroma byte: one row per luma value,
-// every (c0, c1) pair along it.
-TEST_P(FastConverters, YuvFormulaMatchesForEveryInput) {
-    constexpr std::uint32_t kPairs = 256 * 256;
-    BITMAPINFOHEADER inFormat{};
-    inFormat.biSize = sizeof inFormat;
-    inFormat.biWidth = kPairs;
-    inFormat.biHeight = 1;
-    std::vector<std::uint8_t> in(3 * kPairs);
-    std::vector<std::uint8_t> expected(4 * kPairs);
-    std::vector<std::uint8_t> actual(4 * kPairs);
-    const std::size_t kind = static_cast<std::size_t>(ConverterKind::Yuv444);
-    for (unsigned y = 0; y < 256; ++y) {
-        for (std::uint32_t p = 0; p < kPairs; ++p) {
-            in[3 * p] = static_cast<std::uint8_t>(p >> 8);
-            in[3 * p + 1] = static_cast<std::uint8_t>(y);
-            in[3 * p + 2] = static_cast<std::uint8_t>(p);
+// Top-down rows, packed and padded (a 2-D buffer's pitch), at small and
+// camera sizes.
+TEST_P(FastConverters, MatchWhenWritingTheRowsTopDown) {
+    const std::uint32_t sizes[][2] = {{1, 1}, {5, 4}, {67, 9}, {131, 5}, {1283, 6}};
+    for (std::size_t kind = 0; kind < kConverterKindCount; ++kind) {
+        const ConverterKind k = static_cast<ConverterKind>(kind);
+        for (DWORD tile : Tiles(k)) {
+            for (const auto& size : sizes) {
+                if (!Accepted(k, size[0], size[1])) continue;
+                for (std::size_t padding : {0, 4, 36}) {
+                    ASSERT_TRUE(MatchesTopDown({k, tile, size[0], size[1]}, padding));
+                }
+            }
         }
-        kFrameConverters[kind](&inFormat, in.data(), &inFormat, expected.data(), 0);
-        fast_[kind](&inFormat, in.data(), &inFormat, actual.data(), 0);
-        ASSERT_EQ(expected, actual) << "luma " << y;
+    }
+}
+
+// The YUV formula for every luma and chroma byte, in both layouts: a row per
+// luma value with every (c0, c1) pair along it (4:4:4), and a row per (c0, c1)
+// pair with every luma value in its 64 groups (4:1:1).
+TEST_P(FastConverters, YuvFormulaMatchesForEveryInput) {
+    struct Layout {
+        ConverterKind kind;
+        std::uint32_t width;  // pixels of one row
+        void (*fill)(std::uint8_t* row, unsigned index);
+    };
+    const Layout layouts[] = {
+        {ConverterKind::Yuv444, 256 * 256,
+         [](std::uint8_t* row, unsigned y) {
+             for (std::uint32_t p = 0; p < 256 * 256; ++p) {
+                 row[3 * p] = static_cast<std::uint8_t>(p >> 8);
+                 row[3 * p + 1] = static_cast<std::uint8_t>(y);
+                 row[3 * p + 2] = static_cast<std::uint8_t>(p);
+             }
+         }},
+        {ConverterKind::Yuv411, 256,
+         [](std::uint8_t* row, unsigned chroma) {
+             for (std::uint32_t g = 0; g < 64; ++g) {
+                 const std::uint8_t group[6] = {
+                     static_cast<std::uint8_t>(chroma >> 8), static_cast<std::uint8_t>(4 * g),
+                     static_cast<std::uint8_t>(4 * g + 1),   static_cast<std::uint8_t>(chroma),
+                     static_cast<std::uint8_t>(4 * g + 2),   static_cast<std::uint8_t>(4 * g + 3)};
+                 std::copy_n(group, 6, row + 6 * g);
+             }
+         }},
+    };
+    for (const Layout& layout : layouts) {
+        // A million pixels per frame: 16 luma values (4:4:4) or 4096 chroma
+        // pairs (4:1:1).
+        const std::uint32_t rows = (1u << 20) / layout.width;
+        const std::uint32_t frames = (1u << 24) / (1u << 20);
+        BITMAPINFOHEADER inFormat{};
+        inFormat.biSize = sizeof inFormat;
+        inFormat.biWidth = static_cast<LONG>(layout.width);
+        inFormat.biHeight = static_cast<LONG>(rows);
+        const std::size_t rowBytes = InputBytes(layout.kind, layout.width, 1);
+        std::vector<std::uint8_t> in(rowBytes * rows);
+        std::vector<std::uint8_t> expected(std::size_t{4} * layout.width * rows);
+        std::vector<std::uint8_t> actual(expected.size());
+        const std::size_t kind = static_cast<std::size_t>(layout.kind);
+        for (std::uint32_t frame = 0; frame < frames; ++frame) {
+            for (unsigned r = 0; r < rows; ++r) layout.fill(&in[r * rowBytes], frame * rows + r);
+            kFrameConverters[kind](&inFormat, in.data(), &inFormat, expected.data(), 0);
+            fast_[kind](&inFormat, in.data(), &inFormat, actual.data(), 0);
+            ASSERT_TRUE(expected == actual) << kKindNames[kind] << " frame " << frame;
+        }
     }
 }
 

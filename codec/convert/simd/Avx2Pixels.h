@@ -69,31 +69,30 @@ ZKV_INLINE_AVX2 void StoreColours32(std::uint8_t* out, __m256i b, __m256i g, __m
     StoreAvx2(out + 96, KeepFourth(out + 96, _mm256_permute2x128_si256(p2, p3, 0x31)));
 }
 
-ZKV_INLINE_AVX2 __m256i YuvSum8(__m256i pairs, std::int32_t factors) {
-    return _mm256_srai_epi32(_mm256_madd_epi16(pairs, _mm256_set1_epi32(factors)), kYuvShift);
+// Eight pixels of the YUV formula from the exact 32-bit sums of each colour,
+// pixel p in 32-bit lane p, stored over `out` with the fourth bytes kept.
+// An arithmetic shift by 13 is the floor of the division (it differs from the
+// division toward zero only below 0, where both clamp to 0); blue's and red's
+// land in the low word, green's, shifted up by 3, in the high word, so one
+// blend pairs blue and green and the unsigned pack clamps all three to 0..255.
+ZKV_INLINE_AVX2 void StoreYuvPixels8(std::uint8_t* out, __m256i blue, __m256i green, __m256i red) {
+    constexpr char Z = -128;
+    const __m256i blueGreen = _mm256_blend_epi16(_mm256_srai_epi32(blue, kYuvShift),
+                                                 _mm256_slli_epi32(green, 16 - kYuvShift), 0xAA);
+    // Per half: b0 g0 b1 g1 b2 g2 b3 g3, then r0 s0 r1 s1 ... with s the clamp
+    // of red's sign word, always 0.
+    const __m256i bytes = _mm256_packus_epi16(blueGreen, _mm256_srai_epi32(red, kYuvShift));
+    const __m256i order = _mm256_broadcastsi128_si256(
+        _mm_setr_epi8(0, 1, 8, Z, 2, 3, 10, Z, 4, 5, 12, Z, 6, 7, 14, Z));
+    const __m256i colours = _mm256_set1_epi32(0x00FFFFFF);
+    StoreAvx2(out, _mm256_blendv_epi8(LoadAvx2(out), _mm256_shuffle_epi8(bytes, order), colours));
 }
 
-// Sixteen pixels of the YUV formula from (y, u) and (y, v) lanes with u and v
-// centred: yu0/yv0 hold pixels 0-3 and 8-11, yu1/yv1 pixels 4-7 and 12-15.
-// The fourth bytes of the output stay as they were.
-ZKV_INLINE_AVX2 void YuvToRgb16(__m256i yu0, __m256i yv0, __m256i yu1, __m256i yv1,
-                                std::uint8_t* out) {
-    const __m256i blue = _mm256_packs_epi32(YuvSum8(yu0, kBlueFactors), YuvSum8(yu1, kBlueFactors));
-    const __m256i greenU = _mm256_set1_epi32(kGreenUFactors);
-    const __m256i greenV = _mm256_set1_epi32(kGreenVFactors);
-    const __m256i green0 = _mm256_srai_epi32(
-        _mm256_add_epi32(_mm256_madd_epi16(yu0, greenU), _mm256_madd_epi16(yv0, greenV)), kYuvShift);
-    const __m256i green1 = _mm256_srai_epi32(
-        _mm256_add_epi32(_mm256_madd_epi16(yu1, greenU), _mm256_madd_epi16(yv1, greenV)), kYuvShift);
-    const __m256i green = _mm256_packs_epi32(green0, green1);
-    const __m256i red = _mm256_packs_epi32(YuvSum8(yv0, kRedFactors), YuvSum8(yv1, kRedFactors));
-    // Each half now holds eight pixels in order: 0-7 and 8-15.
-    const __m256i blueGreen = _mm256_packus_epi16(blue, green);
-    const __m256i redRed = _mm256_packus_epi16(red, red);
-    const __m256i bg = _mm256_unpacklo_epi8(blueGreen, _mm256_srli_si256(blueGreen, 8));
-    const __m256i r0 = _mm256_unpacklo_epi8(redRed, _mm256_setzero_si256());
-    const __m256i low = _mm256_unpacklo_epi16(bg, r0);   // pixels 0-3 | 8-11
-    const __m256i high = _mm256_unpackhi_epi16(bg, r0);  // pixels 4-7 | 12-15
-    StoreAvx2(out, KeepFourth(out, _mm256_permute2x128_si256(low, high, 0x20)));
-    StoreAvx2(out + 32, KeepFourth(out + 32, _mm256_permute2x128_si256(low, high, 0x31)));
+// Eight pixels from their (y, u) and (y, v) lanes, u and v centred.
+ZKV_INLINE_AVX2 void YuvToRgb8Avx2(__m256i yu, __m256i yv, std::uint8_t* out) {
+    const __m256i blue = _mm256_madd_epi16(yu, _mm256_set1_epi32(kBlueFactors));
+    const __m256i green = _mm256_add_epi32(_mm256_madd_epi16(yu, _mm256_set1_epi32(kGreenUFactors)),
+                                           _mm256_madd_epi16(yv, _mm256_set1_epi32(kGreenVFactors)));
+    const __m256i red = _mm256_madd_epi16(yv, _mm256_set1_epi32(kRedFactors));
+    StoreYuvPixels8(out, blue, green, red);
 }

@@ -59,17 +59,17 @@ ZKV_INLINE_AVX2 void StoreKeeping(std::uint8_t* out, Vec b, Vec g, Vec r) {
 
 }  // namespace
 
-void BayerFastAvx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                   void* out, DWORD tile) {
+void BayerFastAvx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                   DWORD tile) {
     BayerFastRows(kRowKernels, inFormat, in, out, tile);
 }
 
-void BayerNearestAvx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                      void* out, DWORD tile) {
+void BayerNearestAvx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                      DWORD tile) {
     BayerNearestRows(kRowKernels, inFormat, in, out, tile);
 }
 
-void BayerEdgeAvx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                   void* out, DWORD tile) {
+void BayerEdgeAvx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                   DWORD tile) {
     BayerEdgeRows(kRowKernels, inFormat, in, out, tile);
 }

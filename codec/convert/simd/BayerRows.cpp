@@ -106,7 +106,7 @@ void DemosaicRow(const BayerPlane& plane, const BayerRowKernels& kernels, std::u
 }  // namespace
 
 void BayerFastRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFormat,
-                   const void* in, void* out, DWORD tile) {
+                   const void* in, OutputRows out, DWORD tile) {
     const BayerPlane plane(inFormat, in, out, tile);
     if (!plane.Usable()) return;
     const std::uint32_t width = plane.Width();
@@ -134,7 +134,7 @@ void BayerFastRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFor
 }
 
 void BayerNearestRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFormat,
-                      const void* in, void* out, DWORD tile) {
+                      const void* in, OutputRows out, DWORD tile) {
     const BayerPlane plane(inFormat, in, out, tile);
     if (!plane.Usable()) return;
     for (std::uint32_t r = 0; r < plane.Height(); ++r) {
@@ -143,7 +143,7 @@ void BayerNearestRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* in
 }
 
 void BayerEdgeRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFormat,
-                   const void* in, void* out, DWORD tile) {
+                   const void* in, OutputRows out, DWORD tile) {
     const BayerPlane plane(inFormat, in, out, tile);
     if (!plane.Usable()) return;
     for (std::uint32_t r = 0; r < plane.Height(); ++r) {

@@ -46,8 +46,8 @@ struct BayerRowKernels {
 };
 
 void BayerFastRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFormat,
-                   const void* in, void* out, DWORD tile);
+                   const void* in, OutputRows out, DWORD tile);
 void BayerNearestRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFormat,
-                      const void* in, void* out, DWORD tile);
+                      const void* in, OutputRows out, DWORD tile);
 void BayerEdgeRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFormat,
-                   const void* in, void* out, DWORD tile);
+                   const void* in, OutputRows out, DWORD tile);

@@ -63,17 +63,17 @@ ZKV_INLINE_SSE2 void StoreKeeping(std::uint8_t* out, Vec b, Vec g, Vec r) {
 
 }  // namespace
 
-void BayerFastSse2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                   void* out, DWORD tile) {
+void BayerFastSse2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                   DWORD tile) {
     BayerFastRows(kRowKernels, inFormat, in, out, tile);
 }
 
-void BayerNearestSse2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                      void* out, DWORD tile) {
+void BayerNearestSse2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                      DWORD tile) {
     BayerNearestRows(kRowKernels, inFormat, in, out, tile);
 }
 
-void BayerEdgeSse2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                   void* out, DWORD tile) {
+void BayerEdgeSse2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                   DWORD tile) {
     BayerEdgeRows(kRowKernels, inFormat, in, out, tile);
 }

@@ -77,7 +77,7 @@ void Mono16Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t widt
 }
 
 template <typename Row>
-void Convert(const BITMAPINFOHEADER* inFormat, const void* in, void* out, std::size_t rowBytes,
+void Convert(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, std::size_t rowBytes,
              Row ordinary, Row streaming) {
     if (StreamsOutput(inFormat)) {
         ForEachRow(inFormat, in, out, rowBytes, streaming);
@@ -91,12 +91,12 @@ void Convert(const BITMAPINFOHEADER* inFormat, const void* in, void* out, std::s
 
 }  // namespace
 
-void Mono8Avx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-               void* out, DWORD) {
+void Mono8Avx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+               DWORD) {
     Convert(inFormat, in, out, Mono8RowBytes(inFormat), Mono8Row<false>, Mono8Row<true>);
 }
 
-void Mono16Avx2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                void* out, DWORD) {
+void Mono16Avx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                DWORD) {
     Convert(inFormat, in, out, Mono16RowBytes(inFormat), Mono16Row<false>, Mono16Row<true>);
 }

@@ -30,12 +30,12 @@ void Mono16Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t widt
 
 }  // namespace
 
-void Mono8Sse2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-               void* out, DWORD) {
+void Mono8Sse2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+               DWORD) {
     ForEachRow(inFormat, in, out, Mono8RowBytes(inFormat), Mono8Row);
 }
 
-void Mono16Sse2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                void* out, DWORD) {
+void Mono16Sse2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                DWORD) {
     ForEachRow(inFormat, in, out, Mono16RowBytes(inFormat), Mono16Row);
 }

@@ -42,12 +42,12 @@ ZKV_TARGET_SSSE3 void Mono16Row(const std::uint8_t* source, std::uint8_t* out,
 
 }  // namespace
 
-void Mono8Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                void* out, DWORD) {
+void Mono8Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                DWORD) {
     ForEachRow(inFormat, in, out, Mono8RowBytes(inFormat), Mono8Row);
 }
 
-void Mono16Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                 void* out, DWORD) {
+void Mono16Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                 DWORD) {
     ForEachRow(inFormat, in, out, Mono16RowBytes(inFormat), Mono16Row);
 }

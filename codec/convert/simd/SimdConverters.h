@@ -11,11 +11,19 @@ extern const FrameConverter kSse2Converters[kConverterKindCount];
 extern const FrameConverter kSsse3Converters[kConverterKindCount];
 extern const FrameConverter kAvx2Converters[kConverterKindCount];
 
-// The table of a level (CpuLevel::Scalar gives the plain converters).
+extern const RowsConverter kSse2Rows[kConverterKindCount];
+extern const RowsConverter kSsse3Rows[kConverterKindCount];
+extern const RowsConverter kAvx2Rows[kConverterKindCount];
+
+// The tables of a level (CpuLevel::Scalar gives the plain converters): into
+// the bottom-up bitmap, and into rows placed as the caller says.
 const FrameConverter* ConvertersForLevel(CpuLevel level);
+const RowsConverter* RowsConvertersForLevel(CpuLevel level);
 
 // The level chosen for this processor, detected on first use.
 CpuLevel ActiveCpuLevel();
 
-// The table ICM_DECOMPRESS runs: the one of ActiveCpuLevel().
+// The tables of ActiveCpuLevel(): ICM_DECOMPRESS runs the first, the Media
+// Foundation decoder the second.
 const FrameConverter* ActiveConverters();
+const RowsConverter* ActiveRowsConverters();

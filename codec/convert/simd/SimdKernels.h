@@ -1,12 +1,11 @@
-// The fast converters of each level, in the FrameConverter form. Functions of
+// The fast converters of each level, in the RowsConverter form. Functions of
 // a level above SSE2 must only be called where the processor has that level.
 #pragma once
 
 #include "convert/FrameConverter.h"
 
 #define ZKV_DECLARE_CONVERTER(name)                                                          \
-    void name(const BITMAPINFOHEADER* inFormat, const void* in,                             \
-              const BITMAPINFOHEADER* outFormat, void* out, DWORD tile)
+    void name(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, DWORD tile)
 
 ZKV_DECLARE_CONVERTER(Mono8Sse2);
 ZKV_DECLARE_CONVERTER(Mono16Sse2);

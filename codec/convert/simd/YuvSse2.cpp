@@ -75,12 +75,12 @@ void Yuv411Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t widt
 
 }  // namespace
 
-void Yuv444Sse2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                void* out, DWORD) {
+void Yuv444Sse2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                DWORD) {
     ForEachRow(inFormat, in, out, Yuv444RowBytes(inFormat), Yuv444Row);
 }
 
-void Yuv411Sse2(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                void* out, DWORD) {
+void Yuv411Sse2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                DWORD) {
     ForEachRow(inFormat, in, out, Yuv411RowBytes(inFormat), Yuv411Row);
 }

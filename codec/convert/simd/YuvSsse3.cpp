@@ -50,12 +50,12 @@ ZKV_TARGET_SSSE3 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out,
 
 }  // namespace
 
-void Yuv444Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                 void* out, DWORD) {
+void Yuv444Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                 DWORD) {
     ForEachRow(inFormat, in, out, Yuv444RowBytes(inFormat), Yuv444Row);
 }
 
-void Yuv411Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, const BITMAPINFOHEADER*,
-                 void* out, DWORD) {
+void Yuv411Ssse3(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
+                 DWORD) {
     ForEachRow(inFormat, in, out, Yuv411RowBytes(inFormat), Yuv411Row);
 }

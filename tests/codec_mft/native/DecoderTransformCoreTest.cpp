@@ -2,6 +2,7 @@
 // its input / output / drain states, and the top-down image it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -231,6 +232,11 @@ TEST(DecoderTransformCore, WritesTheConvertersImageTopDown) {
                 EXPECT_EQ(0, std::memcmp(image.data() + row * pitch,
                                          OutputRow(reference.data(), kWidth, kHeight, row), 4 * kWidth))
                     << "row " << row;
+                // A 2-D buffer's bytes between the rows are not the image's.
+                EXPECT_TRUE(std::all_of(image.begin() + row * pitch + 4 * kWidth,
+                                        image.begin() + (row + 1) * pitch,
+                                        [](std::uint8_t b) { return b == kFill; }))
+                    << "padding after row " << row;
             }
         }
     }
