@@ -14,24 +14,22 @@
 #include <cstdlib>
 #include <vector>
 
+#include "ZKVFrameFormats.h"
+
 namespace {
 
-struct Format {
-    const char* fourcc;
-    WORD bitCount;
-    DWORD bytesPerGroup;
-    DWORD pixelsPerGroup;
-};
+using Format = zkv::FrameFormat;
 
-const Format kFormats[] = {
-    {"Y800", 8, 1, 1}, {"ZY16", 16, 2, 1}, {"ZY44", 24, 3, 1}, {"ZY41", 12, 6, 4},
-    {"RGB1", 8, 1, 1}, {"RGB2", 8, 1, 1}, {"RGB3", 8, 1, 1},
-};
+// One FOURCC of each converter; their frame layouts come from the shared table.
+const char* const kFourccs[] = {"Y800", "ZY16", "ZY44", "ZY41", "RGB1", "RGB2", "RGB3"};
+
+const Format& FormatOf(const char* fourcc) {
+    return *zkv::FindFrameFormat(zkv::MakeFourcc(fourcc[0], fourcc[1], fourcc[2], fourcc[3]));
+}
 
 constexpr LONG kWidth = 1280;
 constexpr LONG kHeight = 960;
 
-DWORD Fourcc(const char* text) { return mmioFOURCC(text[0], text[1], text[2], text[3]); }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& frequency) {
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
@@ -55,8 +53,8 @@ bool Measure(FARPROC driverProc, const Format& format, double seconds) {
     in.biHeight = kHeight;
     in.biPlanes = 1;
     in.biBitCount = format.bitCount;
-    in.biCompression = Fourcc(format.fourcc);
-    in.biSizeImage = format.bytesPerGroup * (kWidth / format.pixelsPerGroup) * kHeight;
+    in.biCompression = format.fourcc;
+    in.biSizeImage = static_cast<DWORD>(zkv::FrameByteCount(format, kWidth, kHeight));
     std::vector<unsigned char> frame(in.biSizeImage);
     unsigned seed = 1;
     for (auto& b : frame) {
@@ -64,9 +62,9 @@ bool Measure(FARPROC driverProc, const Format& format, double seconds) {
         b = static_cast<unsigned char>(seed >> 16);
     }
 
-    HIC codec = ICOpenFunction(ICTYPE_VIDEO, Fourcc(format.fourcc), ICMODE_DECOMPRESS, driverProc);
+    HIC codec = ICOpenFunction(ICTYPE_VIDEO, format.fourcc, ICMODE_DECOMPRESS, driverProc);
     if (!codec) {
-        std::printf("| %s | not opened |\n", format.fourcc);
+        std::printf("| %s | not opened |\n", format.name);
         return false;
     }
     BITMAPINFOHEADER out{};
@@ -95,12 +93,12 @@ bool Measure(FARPROC driverProc, const Format& format, double seconds) {
         if (ok) {
             const double median = Median(times);
             const double fill = Median(fills);
-            std::printf("| %s | %8.1f | %7.3f | %7.3f | %6.2f |\n", format.fourcc, 1.0 / median,
+            std::printf("| %s | %8.1f | %7.3f | %7.3f | %6.2f |\n", format.name, 1.0 / median,
                         1000.0 * median, 1000.0 * fill, median / fill);
         }
         ICDecompressEnd(codec);
     }
-    if (!ok) std::printf("| %s | refused |\n", format.fourcc);
+    if (!ok) std::printf("| %s | refused |\n", format.name);
     ICClose(codec);
     return ok;
 }
@@ -120,7 +118,7 @@ int main(int argc, char** argv) {
                 sizeof(void*) == 8 ? "x86_64" : "i686", kWidth, kHeight);
     std::printf("| FOURCC | frames/s | ms/frame | fill ms | x fill |\n|---|---:|---:|---:|---:|\n");
     int failures = 0;
-    for (const Format& format : kFormats) failures += Measure(driverProc, format, seconds) ? 0 : 1;
+    for (const char* fourcc : kFourccs) failures += Measure(driverProc, FormatOf(fourcc), seconds) ? 0 : 1;
     FreeLibrary(module);
     return failures == 0 ? 0 : 1;
 }

@@ -16,25 +16,23 @@
 #include <string>
 #include <vector>
 
+#include "ZKVFrameFormats.h"
+
 namespace {
 
-struct Format {
-    const char* fourcc;
-    WORD bitCount;
-    DWORD bytesPerGroup;
-    DWORD pixelsPerGroup;
-};
+using Format = zkv::FrameFormat;
 
-const Format kFormats[] = {
-    {"Y800", 8, 1, 1}, {"ZY16", 16, 2, 1}, {"ZY44", 24, 3, 1}, {"ZY41", 12, 6, 4},
-    {"RGB1", 8, 1, 1}, {"RGB2", 8, 1, 1}, {"RGB3", 8, 1, 1},
-};
+// One FOURCC of each converter; their frame layouts come from the shared table.
+const char* const kFourccs[] = {"Y800", "ZY16", "ZY44", "ZY41", "RGB1", "RGB2", "RGB3"};
+
+const Format& FormatOf(const char* fourcc) {
+    return *zkv::FindFrameFormat(zkv::MakeFourcc(fourcc[0], fourcc[1], fourcc[2], fourcc[3]));
+}
 
 constexpr UINT32 kWidth = 1280;
 constexpr UINT32 kHeight = 960;
 const CLSID kTransformClsid = {0xc3394019, 0x1dab, 0x4301, {0xb6, 0x13, 0xa7, 0x46, 0x8d, 0x9f, 0xc9, 0x75}};
 
-DWORD Fourcc(const char* text) { return mmioFOURCC(text[0], text[1], text[2], text[3]); }
 
 double Now() {
     static LARGE_INTEGER frequency = [] {
@@ -70,7 +68,7 @@ double MeasureIcm(FARPROC driverProc, const Format& format, const std::vector<BY
     in.biHeight = kHeight;
     in.biPlanes = 1;
     in.biBitCount = format.bitCount;
-    in.biCompression = Fourcc(format.fourcc);
+    in.biCompression = format.fourcc;
     in.biSizeImage = static_cast<DWORD>(frame.size());
     HIC codec = ICOpenFunction(ICTYPE_VIDEO, in.biCompression, ICMODE_DECOMPRESS, driverProc);
     if (!codec) return 0;
@@ -93,7 +91,7 @@ double MeasureTransform(IClassFactory* factory, const Format& format, const std:
     if (FAILED(factory->CreateInstance(nullptr, IID_IMFTransform, reinterpret_cast<void**>(&transform)))) return 0;
     IMFMediaType* type = nullptr;
     GUID subtype = MFVideoFormat_Base;
-    subtype.Data1 = Fourcc(format.fourcc);
+    subtype.Data1 = format.fourcc;
     HRESULT hr = MFCreateMediaType(&type);
     if (SUCCEEDED(hr)) hr = type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
     if (SUCCEEDED(hr)) hr = type->SetGUID(MF_MT_SUBTYPE, subtype);
@@ -165,8 +163,9 @@ int main(int argc, char** argv) {
     std::printf("%s, %ux%u, frames/s (ms/frame)\n\n", sizeof(void*) == 8 ? "x86_64" : "i686", kWidth, kHeight);
     std::printf("| FOURCC | ICDecompress | ProcessOutput |\n|---|---:|---:|\n");
     int failures = 0;
-    for (const Format& format : kFormats) {
-        std::vector<BYTE> frame(format.bytesPerGroup * (kWidth / format.pixelsPerGroup) * kHeight);
+    for (const char* fourcc : kFourccs) {
+        const Format& format = FormatOf(fourcc);
+        std::vector<BYTE> frame(static_cast<DWORD>(zkv::FrameByteCount(format, kWidth, kHeight)));
         unsigned seed = 1;
         for (auto& b : frame) {
             seed = seed * 1103515245u + 12345u;
@@ -175,7 +174,7 @@ int main(int argc, char** argv) {
         const double icm = MeasureIcm(driverProc, format, frame, seconds);
         const double mf = MeasureTransform(factory, format, frame, seconds);
         if (icm <= 0 || mf <= 0) ++failures;
-        std::printf("| %s | %7.1f (%6.3f) | %7.1f (%6.3f) |\n", format.fourcc, icm > 0 ? 1.0 / icm : 0.0,
+        std::printf("| %s | %7.1f (%6.3f) | %7.1f (%6.3f) |\n", format.name, icm > 0 ? 1.0 / icm : 0.0,
                     1000.0 * icm, mf > 0 ? 1.0 / mf : 0.0, 1000.0 * mf);
     }
     factory->Release();
