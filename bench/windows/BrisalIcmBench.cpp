@@ -14,18 +14,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ZKVFrameFormats.h"
+#include "BenchFormats.h"
 
 namespace {
 
-using Format = zkv::FrameFormat;
-
-// One FOURCC of each converter; their frame layouts come from the shared table.
-const char* const kFourccs[] = {"Y800", "ZY16", "ZY44", "ZY41", "RGB1", "RGB2", "RGB3"};
-
-const Format& FormatOf(const char* fourcc) {
-    return *zkv::FindFrameFormat(zkv::MakeFourcc(fourcc[0], fourcc[1], fourcc[2], fourcc[3]));
-}
+using bench::Format;
+using bench::FormatOf;
+using bench::kFourccs;
 
 constexpr LONG kWidth = 1280;
 constexpr LONG kHeight = 960;
