@@ -17,6 +17,13 @@ ZKV_INLINE_AVX2 __m256i BothHalves(__m128i shuffle) {
     return _mm256_broadcastsi128_si256(shuffle);
 }
 
+// Sixteen pixels from two registers of eight pixels' samples each.
+ZKV_INLINE_AVX2 void YuvToRgb16Avx2(__m256i first, __m256i second, __m256i yu, __m256i yv,
+                                    std::uint8_t* out) {
+    YuvToRgb8Avx2(Pairs(first, yu), Pairs(first, yv), out);
+    YuvToRgb8Avx2(Pairs(second, yu), Pairs(second, yv), out + 32);
+}
+
 ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out,
                                std::uint32_t width) {
     const __m256i yu = BothHalves(_mm_setr_epi8(1, Z, 0, Z, 4, Z, 3, Z, 7, Z, 6, Z, 10, Z, 9, Z));
@@ -28,10 +35,8 @@ ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out,
     // step needs 4 bytes after its 48.
     for (; 3 * x + 52 <= 3 * width; x += 16) {
         const std::uint8_t* step = source + 3 * x;
-        const __m256i first = LoadHalves(step, step + 12);
-        const __m256i second = LoadHalves(step + 24, step + 36);
-        YuvToRgb8Avx2(Pairs(first, yu), Pairs(first, yv), out + 4 * x);
-        YuvToRgb8Avx2(Pairs(second, yu), Pairs(second, yv), out + 4 * x + 32);
+        YuvToRgb16Avx2(LoadHalves(step, step + 12), LoadHalves(step + 24, step + 36), yu, yv,
+                       out + 4 * x);
     }
     Yuv444Pixels(source + 3 * x, out + 4 * x, width - x);
 }
@@ -55,10 +60,8 @@ ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out,
     // step of four groups (24 bytes) reads 2 bytes beyond them.
     for (; 6 * g + 26 <= 6 * groups; g += 4) {
         const std::uint8_t* step = source + 6 * g;
-        const __m256i first = LoadGroupPair(step, step + 6);
-        const __m256i second = LoadGroupPair(step + 12, step + 18);
-        YuvToRgb8Avx2(Pairs(first, yu), Pairs(first, yv), out + 16 * g);
-        YuvToRgb8Avx2(Pairs(second, yu), Pairs(second, yv), out + 16 * g + 32);
+        YuvToRgb16Avx2(LoadGroupPair(step, step + 6), LoadGroupPair(step + 12, step + 18), yu, yv,
+                       out + 16 * g);
     }
     Yuv411Groups(source + 6 * g, out + 16 * g, groups - g);
 }
