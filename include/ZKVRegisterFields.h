@@ -76,6 +76,8 @@ inline constexpr RegisterField kFields[] = {One, Multi, Count};
 }  // namespace OneShot
 
 namespace BasicFuncInq {
+inline constexpr RegisterField OneShot{"One_Shot_Inq", 19, 1, true};
+inline constexpr RegisterField MultiShot{"Multi_Shot_Inq", 20, 1, true};
 // The number of user memory channels; 0: none.
 inline constexpr RegisterField MemoryChannel{"Memory_Channel", 28, 4, true};
 }  // namespace BasicFuncInq

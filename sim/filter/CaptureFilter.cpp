@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CapturePin.h"
+#include "DeviceRegistration.h"
 #include "VirtualCameraClasses.h"
 #include "ZKVInterface.h"
 #include "ZKVPluginClasses.h"
@@ -13,9 +14,11 @@ namespace {
 
 static_assert(static_cast<ULONG>(ZKV_FAULT_STREAM_GET_STREAM_CAPS) == static_cast<ULONG>(zkvsim::kFaultStreamGetStreamCaps),
               "fault points agree");
-static_assert(static_cast<ULONG>(ZKV_FAULT_RUN) == static_cast<ULONG>(zkvsim::kFaultRun) &&
-                  static_cast<ULONG>(ZKV_FAULT_RUN) + 1 == static_cast<ULONG>(zkvsim::kFaultPointCount),
+static_assert(static_cast<ULONG>(ZKV_FAULT_RUN) == static_cast<ULONG>(zkvsim::kFaultRun),
               "device-level fault points agree");
+static_assert(static_cast<ULONG>(ZKV_FAULT_DELIVER) == static_cast<ULONG>(zkvsim::kFaultDeliver) &&
+                  static_cast<ULONG>(ZKV_FAULT_DELIVER) + 1 == static_cast<ULONG>(zkvsim::kFaultPointCount),
+              "frame fault points agree");
 static_assert(ZKV_FAULT_ANY_KEY == zkvsim::kAnyKey, "any key agrees");
 
 // Wine fails some video renderers when several threads of a process create
@@ -87,7 +90,30 @@ CaptureFilter::CaptureFilter()
     : CBaseFilter(TEXT("Virtual Camera Capture Filter"), nullptr, &m_lock, CLSID_ZkvVirtualCamera),
       m_device(DefaultSettings()) {
     m_pin = new CapturePin(this);
+    AttachDevice(0);
     AggregateInterfaceHandler();
+}
+
+void CaptureFilter::AttachDevice(std::uint32_t registeredIndex) {
+    std::uint32_t serial = 0;
+    m_device.PeekRegister(zkvsim::kRegSerialNumber, &serial);
+    std::unique_ptr<LiveFaultSection> section = LiveFaultSection::Open(serial, true);
+    LiveFaultSection* table = section.get();
+    zkvsim::LiveFaultSource source;
+    if (table) source = [table](std::uint32_t* generation, std::vector<zkvsim::FaultSpec>* faults) {
+        return table->Read(generation, faults);
+    };
+    m_device.SetLiveFaultSource(source);
+    m_liveFaults = std::move(section);  // the previous table is no longer read
+    if (!registeredIndex) return;
+    zkvsim::ChannelStore store;
+    store.load = [registeredIndex](std::uint32_t channel, std::vector<std::uint32_t>* words) {
+        return LoadMemoryChannel(registeredIndex, channel, words) == S_OK;
+    };
+    store.save = [registeredIndex](std::uint32_t channel, const std::vector<std::uint32_t>& words) {
+        return static_cast<zkvsim::ModelResult>(SaveMemoryChannel(registeredIndex, channel, words));
+    };
+    m_device.SetChannelStore(store);
 }
 
 CaptureFilter::~CaptureFilter() {
@@ -238,7 +264,8 @@ STDMETHODIMP CaptureFilter::Load(IPropertyBag* bag, IErrorLog*) {
     const HRESULT fault = DeviceFault(zkvsim::kFaultLoad);
     if (FAILED(fault)) return fault;
     zkvsim::DeviceSettings s;
-    ReadNumber(bag, L"ZkvDeviceIndex", &s.index);
+    // Bound from a registered device: its channels live under its key.
+    const bool registered = ReadNumber(bag, L"ZkvDeviceIndex", &s.index);
     ReadNumber(bag, L"ZkvSerialNumber", &s.serialNumber);
     std::string text;
     s.kind = zkvsim::DefaultKind(s.index);
@@ -249,12 +276,14 @@ STDMETHODIMP CaptureFilter::Load(IPropertyBag* bag, IErrorLog*) {
     if (ReadString(bag, L"ZkvFormat7Unavailable", &text) && !zkvsim::ParseModeList(text, &s.format7Unavailable)) {
         return E_INVALIDARG;
     }
+    if (ReadString(bag, L"ZkvLacks", &text) && !zkvsim::ParseMissingList(text, &s.lacks)) return E_INVALIDARG;
     // A device registered to fail its binding stays unconfigured.
     for (const zkvsim::FaultSpec& f : s.faults) {
         if (f.point == zkvsim::kFaultLoad) return f.result;
     }
     if (!IsStopped()) return VFW_E_WRONG_STATE;
     m_device.Configure(s);
+    AttachDevice(registered && s.index ? s.index : 0);
     return S_OK;
 }
 
@@ -264,7 +293,7 @@ STDMETHODIMP_(ULONG) CaptureFilter::GetMiscFlags() { return AM_FILTER_MISC_FLAGS
 
 STDMETHODIMP CaptureFilter::SetFault(ULONG point, ULONG key, HRESULT hr) {
     if (point >= zkvsim::kFaultPointCount) return E_INVALIDARG;
-    if (zkvsim::IsDeviceLevelPoint(point) && key != ZKV_FAULT_ANY_KEY) return E_INVALIDARG;
+    if (!zkvsim::IsValidFaultKey(point, key)) return E_INVALIDARG;
     m_device.SetFault(point, key, hr);
     return S_OK;
 }

@@ -8,7 +8,10 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <memory>
+
 #include "BaseClasses.h"
+#include "LiveFaults.h"
 #include "VirtualDevice.h"
 #include "ZKVVirtualCameraControl.h"
 
@@ -91,8 +94,13 @@ private:
     void AggregateInterfaceHandler();
     // The injected failure of a keyless device-level fault point, or S_OK.
     HRESULT DeviceFault(std::uint32_t point) const;
+    // Connects the configured device to its live fault table and, for a
+    // registered device (registeredIndex not 0), to the memory channels kept
+    // under its registry key.
+    void AttachDevice(std::uint32_t registeredIndex);
 
     CCritSec m_lock;
+    std::unique_ptr<LiveFaultSection> m_liveFaults;  // outlives the device that reads it
     zkvsim::VirtualDevice m_device;
     CapturePin* m_pin = nullptr;
     IUnknown* m_handler = nullptr;  // the aggregated interface handler's inner unknown

@@ -45,6 +45,7 @@ STDMETHODIMP CapturePin::NonDelegatingQueryInterface(REFIID riid, void** object)
     }
     if (riid == IID_IKsPropertySet) return GetInterface(static_cast<IKsPropertySet*>(this), object);
     if (riid == IID_ISpecifyPropertyPages) return GetInterface(static_cast<ISpecifyPropertyPages*>(this), object);
+    if (riid == IID_IAMDroppedFrames) return GetInterface(static_cast<IAMDroppedFrames*>(this), object);
     return CBaseOutputPin::NonDelegatingQueryInterface(riid, object);
 }
 
@@ -222,10 +223,48 @@ STDMETHODIMP CapturePin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
 
 STDMETHODIMP CapturePin::GetPages(CAUUID* pages) { return PropertyPagesOf(CLSID_ZKVStreamingConfigPage, pages); }
 
+STDMETHODIMP CapturePin::GetNumDropped(long* dropped) {
+    if (!dropped) return E_POINTER;
+    std::uint64_t delivered = 0, lost = 0;
+    m_filter->Device().FrameCounts(&delivered, &lost);
+    *dropped = static_cast<long>(lost);
+    return S_OK;
+}
+
+STDMETHODIMP CapturePin::GetNumNotDropped(long* notDropped) {
+    if (!notDropped) return E_POINTER;
+    std::uint64_t delivered = 0, lost = 0;
+    m_filter->Device().FrameCounts(&delivered, &lost);
+    *notDropped = static_cast<long>(delivered);
+    return S_OK;
+}
+
+STDMETHODIMP CapturePin::GetDroppedInfo(long size, long* frames, long* copied) {
+    if (!frames || !copied) return E_POINTER;
+    if (size < 0) return E_INVALIDARG;
+    // The most recent drops that the camera remembers, oldest first.
+    const std::vector<std::uint64_t> numbers = m_filter->Device().DroppedFrameNumbers();
+    long n = 0;
+    for (; n < size && static_cast<std::size_t>(n) < numbers.size(); ++n) frames[n] = static_cast<long>(numbers[n]);
+    *copied = n;
+    return S_OK;
+}
+
+STDMETHODIMP CapturePin::GetAverageFrameSize(long* averageSize) {
+    if (!averageSize) return E_POINTER;
+    std::uint64_t delivered = 0, lost = 0;
+    m_filter->Device().FrameCounts(&delivered, &lost);
+    *averageSize = delivered ? static_cast<long>(m_deliveredBytes.load() / delivered) : 0;
+    return S_OK;
+}
+
 HRESULT CapturePin::Active() {
     if (!m_Connected || m_thread) return S_OK;
     HRESULT hr = CBaseOutputPin::Active();
     if (FAILED(hr)) return hr;
+    // The counts of IAMDroppedFrames start over with each stream.
+    m_filter->Device().ResetFrameCounts();
+    m_deliveredBytes = 0;
     m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_thread = m_stop ? CreateThread(nullptr, 0, StreamThread, this, 0, nullptr) : nullptr;
     if (!m_thread) {
@@ -262,14 +301,14 @@ DWORD WINAPI CapturePin::StreamThread(void* pin) {
 }
 
 void CapturePin::StreamLoop() {
-    std::uint64_t frame = 0;
     REFERENCE_TIME next = 0;
     bool discontinuity = true;
     LARGE_INTEGER frequency, origin;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&origin);
+    zkvsim::VirtualDevice& device = m_filter->Device();
     std::uint32_t serial = 0;
-    m_filter->Device().PeekRegister(zkvsim::kRegSerialNumber, &serial);
+    device.PeekRegister(zkvsim::kRegSerialNumber, &serial);
     while (WaitForSingleObject(m_stop, 0) == WAIT_TIMEOUT) {
         if (m_filter->State() != State_Running) {
             WaitForSingleObject(m_stop, kIdlePollMs);
@@ -292,24 +331,45 @@ void CapturePin::StreamLoop() {
             WaitForSingleObject(m_stop, static_cast<DWORD>(waitMs > 100 ? 100 : waitMs));
             continue;
         }
-        const REFERENCE_TIME interval = m_filter->Device().FrameInterval();
-        if (!DeliverFrame(frame, (now < 0 ? 0 : now) + kStampLatency, interval, discontinuity)) break;
-        discontinuity = false;
-        ++frame;
+        const REFERENCE_TIME interval = device.FrameInterval();
+        if (!TakeFrame(serial, (now < 0 ? 0 : now) + kStampLatency, interval, &discontinuity)) break;
         next += interval;
-        LONG dropped = 0;
         if (next < now) {  // fell behind: do not deliver a burst
-            dropped = interval > 0 ? static_cast<LONG>((now - next) / interval) : 0;
+            const std::uint64_t missed = interval > 0 ? static_cast<std::uint64_t>((now - next) / interval) : 0;
             next = now;
+            if (missed) CountFrames(serial, 0, static_cast<LONG>(device.MissFrames(missed)));
         }
-        CountFrames(serial, 1, dropped);
     }
 }
 
-bool CapturePin::DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFERENCE_TIME interval,
-                              bool discontinuity) {
+bool CapturePin::TakeFrame(ULONG serial, REFERENCE_TIME start, REFERENCE_TIME interval, bool* discontinuity) {
+    zkvsim::VirtualDevice& device = m_filter->Device();
+    std::uint64_t number = 0;
+    switch (device.NextFrame(&number)) {
+        case zkvsim::FrameDecision::kNone:
+            return true;  // neither delivered nor dropped
+        case zkvsim::FrameDecision::kDrop:
+            CountFrames(serial, 0, 1);
+            return true;
+        case zkvsim::FrameDecision::kDeliver:
+            break;
+    }
+    const Delivery result = DeliverFrame(number, start, interval, *discontinuity);
+    if (result == Delivery::kDelivered) {
+        *discontinuity = false;
+        CountFrames(serial, 1, 0);
+        return true;
+    }
+    // As a capture driver does: a frame that did not get through is dropped.
+    device.LoseFrame(number);
+    CountFrames(serial, 0, 1);
+    return result == Delivery::kLost;
+}
+
+CapturePin::Delivery CapturePin::DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFERENCE_TIME interval,
+                                              bool discontinuity) {
     IMediaSample* sample = nullptr;
-    if (FAILED(m_pAllocator->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) return false;
+    if (FAILED(m_pAllocator->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) return Delivery::kEnd;
     BYTE* data = nullptr;
     const long capacity = sample->GetSize();
     std::size_t written = 0;
@@ -320,7 +380,7 @@ bool CapturePin::DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFEREN
     if (written == 0) {
         sample->Release();
         m_filter->NotifyEvent(EC_ERRORABORT, VFW_E_BUFFER_OVERFLOW, 0);
-        return false;
+        return Delivery::kEnd;
     }
     sample->SetActualDataLength(static_cast<long>(written));
     REFERENCE_TIME end = start + interval;
@@ -330,13 +390,12 @@ bool CapturePin::DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFEREN
     sample->SetSyncPoint(TRUE);
     sample->SetDiscontinuity(discontinuity ? TRUE : FALSE);
     sample->SetPreroll(FALSE);
-    const HRESULT hr = Deliver(sample);
+    HRESULT hr = m_filter->Device().Fault(zkvsim::kFaultDeliver, static_cast<std::uint32_t>(frame));
+    if (SUCCEEDED(hr)) hr = Deliver(sample);
     sample->Release();
-    if (FAILED(hr) && WaitForSingleObject(m_stop, 0) == WAIT_TIMEOUT && m_filter->State() == State_Running) {
-        m_filter->NotifyEvent(EC_ERRORABORT, hr, 0);
-        return false;
-    }
-    return true;
+    if (FAILED(hr)) return Delivery::kLost;
+    m_deliveredBytes += written;
+    return Delivery::kDelivered;
 }
 
 }  // namespace zkvfilter

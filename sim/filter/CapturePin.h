@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <atomic>
+
 #include "BaseClasses.h"
 #include "CameraModel.h"
 
@@ -16,7 +18,8 @@ class CaptureFilter;
 class CapturePin final : public CBaseOutputPin,
                          public IAMStreamConfig,
                          public IKsPropertySet,
-                         public ISpecifyPropertyPages {
+                         public ISpecifyPropertyPages,
+                         public IAMDroppedFrames {
 public:
     explicit CapturePin(CaptureFilter* filter);
     ~CapturePin() override;
@@ -47,6 +50,12 @@ public:
     // ISpecifyPropertyPages
     STDMETHODIMP GetPages(CAUUID* pages) override;
 
+    // IAMDroppedFrames: the frames of the camera since the graph last started.
+    STDMETHODIMP GetNumDropped(long* dropped) override;
+    STDMETHODIMP GetNumNotDropped(long* notDropped) override;
+    STDMETHODIMP GetDroppedInfo(long size, long* frames, long* copied) override;
+    STDMETHODIMP GetAverageFrameSize(long* averageSize) override;
+
     // State changes of the filter: the first two with its lock held, the
     // last without (it waits for the stream thread).
     HRESULT Active() override;                   // stopped -> paused
@@ -54,15 +63,20 @@ public:
     HRESULT Inactive() override;                 // -> stopped
 
 private:
+    enum class Delivery { kDelivered, kLost, kEnd };
+
     static DWORD WINAPI StreamThread(void* pin);
     void StreamLoop();
-    bool DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFERENCE_TIME interval, bool discontinuity);
+    // One frame time: asks the camera whether a frame is due and delivers it.
+    bool TakeFrame(ULONG serial, REFERENCE_TIME start, REFERENCE_TIME interval, bool* discontinuity);
+    Delivery DeliverFrame(std::uint64_t frame, REFERENCE_TIME start, REFERENCE_TIME interval, bool discontinuity);
 
     CaptureFilter* const m_filter;
     zkvsim::StreamFormat m_format;
     HANDLE m_thread = nullptr;
     HANDLE m_stop = nullptr;       // set to end the stream thread
     volatile LONG m_restart = 0;   // the graph (re)started running
+    std::atomic<std::uint64_t> m_deliveredBytes{0};  // since the stream started
 };
 
 }  // namespace zkvfilter

@@ -57,11 +57,55 @@ HRESULT WriteDeviceValues(IMoniker* moniker, const zkvsim::DeviceSettings& d) {
     if (SUCCEEDED(hr)) hr = WriteValue(bag, L"ZkvFaults", Wide(zkvsim::FormatFaultList(d.faults)));
     if (SUCCEEDED(hr)) hr = WriteValue(bag, L"ZkvWithhold", Wide(zkvsim::FormatWithheldList(d.withheld)));
     if (SUCCEEDED(hr)) hr = WriteValue(bag, L"ZkvFormat7Unavailable", Wide(zkvsim::FormatModeList(d.format7Unavailable)));
+    if (SUCCEEDED(hr)) hr = WriteValue(bag, L"ZkvLacks", Wide(zkvsim::FormatMissingList(d.lacks)));
     bag->Release();
     return hr;
 }
 
+std::wstring DeviceKey(std::uint32_t device) {
+    return CategoryInstanceKey() + L"\\" + Wide(zkvsim::InstanceName(device));
+}
+
+std::wstring ChannelValueName(std::uint32_t channel) { return L"ZkvMemoryChannel" + std::to_wstring(channel); }
+
 }  // namespace
+
+HRESULT LoadMemoryChannel(std::uint32_t device, std::uint32_t channel, std::vector<std::uint32_t>* words) {
+    DWORD size = 0;
+    const std::wstring key = DeviceKey(device), name = ChannelValueName(channel);
+    LONG r = RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name.c_str(), RRF_RT_REG_BINARY, nullptr, nullptr, &size);
+    if (r == ERROR_FILE_NOT_FOUND) return S_FALSE;
+    if (r != ERROR_SUCCESS) return HRESULT_FROM_WIN32(r);
+    std::vector<std::uint32_t> data((size + 3) / 4);
+    r = RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name.c_str(), RRF_RT_REG_BINARY, nullptr, data.data(), &size);
+    if (r != ERROR_SUCCESS) return HRESULT_FROM_WIN32(r);
+    if (size % 4) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    data.resize(size / 4);
+    *words = data;
+    return S_OK;
+}
+
+HRESULT SaveMemoryChannel(std::uint32_t device, std::uint32_t channel, const std::vector<std::uint32_t>& words) {
+    HKEY key = nullptr;
+    // The device's own key only: a device that is no longer registered keeps nothing.
+    LONG r = RegOpenKeyExW(HKEY_CLASSES_ROOT, DeviceKey(device).c_str(), 0, KEY_SET_VALUE, &key);
+    if (r == ERROR_SUCCESS) {
+        r = RegSetValueExW(key, ChannelValueName(channel).c_str(), 0, REG_BINARY,
+                           reinterpret_cast<const BYTE*>(words.data()), static_cast<DWORD>(4 * words.size()));
+        RegCloseKey(key);
+    }
+    return HRESULT_FROM_WIN32(r);
+}
+
+HRESULT RegisteredSerialNumber(std::uint32_t device, std::uint32_t* serialNumber) {
+    DWORD serial = 0, size = sizeof serial;
+    const LONG r = RegGetValueW(HKEY_CLASSES_ROOT, DeviceKey(device).c_str(), L"ZkvSerialNumber", RRF_RT_REG_DWORD,
+                                nullptr, &serial, &size);
+    if (r == ERROR_FILE_NOT_FOUND) return S_FALSE;
+    if (r != ERROR_SUCCESS) return HRESULT_FROM_WIN32(r);
+    *serialNumber = serial;
+    return S_OK;
+}
 
 HRESULT RegisterFilterClass(const wchar_t* modulePath) {
     const std::wstring key = L"CLSID\\" + GuidText(CLSID_ZkvVirtualCamera);

@@ -11,7 +11,7 @@
 struct ZKVFrameCounterEntry {
     volatile LONG serialNumber;  // 0: entry unused
     volatile LONG delivered;     // frames the downstream filter accepted
-    volatile LONG dropped;       // frame times passed without a frame (stream fell behind)
+    volatile LONG dropped;       // frames lost: faults, failed deliveries, a stream that fell behind
 };
 
 constexpr ULONG kZKVFrameCounterEntries = 16;

@@ -35,6 +35,9 @@ enum ZKVFaultPoint : ULONG {
     ZKV_FAULT_PIN_CONNECT = 17,          // the capture pin refuses every connection
     ZKV_FAULT_PAUSE = 18,                // IMediaFilter::Pause
     ZKV_FAULT_RUN = 19,                  // IMediaFilter::Run
+    // Frames of the capture pin.
+    ZKV_FAULT_DROP_FRAMES = 20,          // key n (not 0): of every n frames taken the last is dropped; any: all
+    ZKV_FAULT_DELIVER = 21,              // key: frame number; the delivery fails with hr, the frame counts as dropped
 };
 constexpr ULONG ZKV_FAULT_ANY_KEY = 0xFFFFFFFFu;
 

@@ -1,6 +1,7 @@
 #include "CameraModel.h"
 
 #include "RegisterDefaults.h"
+#include "ZKVRegisterFields.h"
 
 namespace zkvsim {
 namespace {
@@ -75,6 +76,26 @@ CameraModel::CameraModel(const DeviceKind& kind, std::uint32_t serialNumber) : m
     SetStreamFormat(start);
     // The factory settings; the user channels hold them until first saved.
     for (ChannelSettings& channel : m_channels) channel = SaveChannel();
+}
+
+void CameraModel::RemoveControls(std::uint32_t lacks) {
+    m_lacks |= lacks;
+    if (lacks & kLacksTrigger) {
+        m_gate.RemoveTrigger();
+        m_registers[R::FEATURE_HI_INQ].value &= ~(0x80000000u >> (R::TRIGGER_MODE - R::BRIGHTNESS) / 4);
+    }
+    if (lacks & kLacksOnePush) {
+        for (FeatureState& f : m_features) {
+            f.inquiry &= ~kOnePushInq;
+            f.control &= ~kOnePush;
+            f.onePushFramesLeft = 0;
+        }
+    }
+    if (lacks & kLacksMemoryChannels) {
+        m_channelCount = 0;
+        Cell& inquiry = m_registers[R::BASIC_FUNC_INQ];
+        inquiry.value = zkv::SetField(inquiry.value, zkv::BasicFuncInq::MemoryChannel, 0);
+    }
 }
 
 ModelResult CameraModel::SetBufferCount(std::uint32_t count) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DeviceKinds.h"
+#include "DeviceSettings.h"
 #include "FeatureTable.h"
 #include "FrameFormats.h"
 #include "FrameGate.h"
@@ -70,6 +71,8 @@ public:
     CameraModel(const DeviceKind& kind, std::uint32_t serialNumber);
 
     const DeviceKind& Kind() const { return *m_kind; }
+    // Takes away the controls a device lacks (MissingControl bits).
+    void RemoveControls(std::uint32_t lacks);
 
     // Quadlet access as the camera answers the bus.
     ModelResult ReadRegister(std::uint32_t address, std::uint32_t* value) const;
@@ -100,9 +103,19 @@ public:
     void SetStreaming(bool streaming);
 
     // One frame time of the capture pin: whether a frame is delivered now
-    // (trigger, one-shot, ISO_EN and the drop fault decide); features
-    // adjusting on one push take a step towards their value.
-    FrameDecision NextFrame();
+    // (trigger, one-shot, ISO_EN and the drop fault decide) and its number;
+    // for each frame taken, features adjusting on one push take a step
+    // towards their value.
+    FrameDecision NextFrame(std::uint64_t* number = nullptr);
+    // Frame times the host missed (FrameGate::MissFrames).
+    std::uint64_t MissFrames(std::uint64_t count);
+
+    // The user memory channels, 1..MemoryChannelCount(): a channel as words
+    // to keep outside the camera, and a channel set from such words (refused
+    // when they do not describe settings of this camera).
+    std::uint32_t MemoryChannelCount() const { return m_channelCount; }
+    std::vector<std::uint32_t> ChannelData(std::uint32_t channel) const;
+    ModelResult SetChannelData(std::uint32_t channel, const std::vector<std::uint32_t>& data);
     // The frame counts and the drop fault.
     FrameGate& Gate() { return m_gate; }
     const FrameGate& Gate() const { return m_gate; }
@@ -167,9 +180,11 @@ private:
     std::uint32_t m_format7Fourcc = 0;
     std::uint32_t m_bufferCount = kDefaultBufferCount;
     bool m_streaming = false;
+    std::uint32_t m_lacks = 0;
+    std::uint32_t m_channelCount = kMemoryChannelCount;
     FrameGate m_gate;
     // [0] the factory settings, then the user channels. Kept as long as the
-    // model lives, that is for the life of the virtual device object.
+    // model lives; the device keeps them beyond (ChannelData).
     ChannelSettings m_channels[kMemoryChannelCount + 1];
 };
 

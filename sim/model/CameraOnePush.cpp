@@ -1,5 +1,5 @@
 // One-push adjustment: a feature told One_Push moves to the value it settles
-// on over a few frame times, then the camera clears One_Push.
+// on over a few frames the camera takes, then the camera clears One_Push.
 #include "CameraModel.h"
 
 namespace zkvsim {
@@ -30,9 +30,17 @@ void CameraModel::StepOnePush() {
     }
 }
 
-FrameDecision CameraModel::NextFrame() {
-    StepOnePush();
-    return m_gate.NextFrame((m_registers[kRegIsoEn].value & 0x80000000u) != 0);
+FrameDecision CameraModel::NextFrame(std::uint64_t* number) {
+    // The adjustment measures frames: a frame time without one does not count.
+    const FrameDecision decision = m_gate.NextFrame((m_registers[kRegIsoEn].value & 0x80000000u) != 0, number);
+    if (decision != FrameDecision::kNone) StepOnePush();
+    return decision;
+}
+
+std::uint64_t CameraModel::MissFrames(std::uint64_t count) {
+    const std::uint64_t taken = m_gate.MissFrames((m_registers[kRegIsoEn].value & 0x80000000u) != 0, count);
+    for (std::uint64_t i = 0; i < taken && i < kOnePushFrames; ++i) StepOnePush();
+    return taken;
 }
 
 }  // namespace zkvsim

@@ -22,6 +22,7 @@ void CameraModel::ResetFeatures() {
     for (std::size_t i = 0; i < count; ++i) {
         const FeatureRow& row = rows[i];
         FeatureState f{&row, row.inquiry | row.minValue << 12 | row.maxValue, 0, 0, 0, 0};
+        if (m_lacks & kLacksOnePush) f.inquiry &= ~kOnePushInq;
         f.control = row.defaultControl | row.defaultHigh << 12 | row.defaultValue;
         if (row.absBase) {
             f.absMin = FloatBits(row.absMin);

@@ -14,17 +14,23 @@ const char* const kPointNames[kFaultPointCount] = {
     "format7_set", "buffer_count_get", "buffer_count_set", "procamp_get_range", "procamp_get",
     "procamp_set", "stream_get_format", "stream_set_format", "stream_get_number_of_caps",
     "stream_get_stream_caps", "load", "join_filter_graph", "pin_connect", "pause",
-    "run",
+    "run", "drop_frames", "deliver",
 };
 
-struct WithheldName {
+struct NamedBit {
     const char* name;
     std::uint32_t bit;
 };
-constexpr WithheldName kWithheldNames[] = {
+constexpr NamedBit kWithheldNames[] = {
     {"IAMStreamConfig", kWithholdStreamConfig},
     {"IAMVideoProcAmp", kWithholdVideoProcAmp},
     {"IZKVInterface", kWithholdZkvInterface},
+};
+
+constexpr NamedBit kMissingNames[] = {
+    {"trigger", kLacksTrigger},
+    {"one_push", kLacksOnePush},
+    {"channels", kLacksMemoryChannels},
 };
 
 const char* const kDefaultKinds[] = {"bayer", "yuv", "mono"};
@@ -73,7 +79,12 @@ std::string FriendlyName(const DeviceSettings& settings) {
 
 std::string InstanceName(std::uint32_t index) { return "ZkvVirtualCamera" + std::to_string(index); }
 
-bool IsDeviceLevelPoint(std::uint32_t point) { return point >= kFaultLoad && point < kFaultPointCount; }
+bool IsDeviceLevelPoint(std::uint32_t point) { return point >= kFaultLoad && point <= kFaultRun; }
+
+bool IsValidFaultKey(std::uint32_t point, std::uint32_t key) {
+    if (IsDeviceLevelPoint(point)) return key == kAnyKey;
+    return point != kFaultDropFrames || key != 0;
+}
 
 bool ParseFault(const std::string& text, FaultSpec* fault) {
     const std::vector<std::string> parts = Split(text, ':');
@@ -86,7 +97,7 @@ bool ParseFault(const std::string& text, FaultSpec* fault) {
     std::uint32_t key = kAnyKey;
     if (parts[1] != "any" && !ParseNumber(parts[1], 0, &key)) return false;
     // A keyed device-level fault would never fire: refuse it rather than ignore it.
-    if (IsDeviceLevelPoint(point) && key != kAnyKey) return false;
+    if (!IsValidFaultKey(point, key)) return false;
     std::uint32_t hr = 0;
     const std::string& hrText = parts[2];
     const bool prefixed = hrText.size() > 2 && hrText[0] == '0' && (hrText[1] == 'x' || hrText[1] == 'X');
@@ -122,29 +133,46 @@ std::string FormatFaultList(const std::vector<FaultSpec>& faults) {
     return text;
 }
 
-bool ParseWithheldList(const std::string& text, std::uint32_t* withheld) {
-    std::uint32_t bits = 0;
+namespace {
+
+// A comma-separated subset of the names, as bits; false on an unknown name.
+template <std::size_t N>
+bool ParseNameBits(const std::string& text, const NamedBit (&names)[N], std::uint32_t* bits) {
+    std::uint32_t parsed = 0;
     if (!text.empty()) {
         for (const std::string& item : Split(text, ',')) {
             std::uint32_t bit = 0;
-            for (const WithheldName& w : kWithheldNames) {
+            for (const NamedBit& w : names) {
                 if (item == w.name) bit = w.bit;
             }
             if (!bit) return false;
-            bits |= bit;
+            parsed |= bit;
         }
     }
-    *withheld = bits;
+    *bits = parsed;
     return true;
 }
 
-std::string FormatWithheldList(std::uint32_t withheld) {
+template <std::size_t N>
+std::string FormatNameBits(std::uint32_t bits, const NamedBit (&names)[N]) {
     std::string text;
-    for (const WithheldName& w : kWithheldNames) {
-        if (withheld & w.bit) text += (text.empty() ? "" : ",") + std::string(w.name);
+    for (const NamedBit& w : names) {
+        if (bits & w.bit) text += (text.empty() ? "" : ",") + std::string(w.name);
     }
     return text;
 }
+
+}  // namespace
+
+bool ParseWithheldList(const std::string& text, std::uint32_t* withheld) {
+    return ParseNameBits(text, kWithheldNames, withheld);
+}
+
+std::string FormatWithheldList(std::uint32_t withheld) { return FormatNameBits(withheld, kWithheldNames); }
+
+bool ParseMissingList(const std::string& text, std::uint32_t* lacks) { return ParseNameBits(text, kMissingNames, lacks); }
+
+std::string FormatMissingList(std::uint32_t lacks) { return FormatNameBits(lacks, kMissingNames); }
 
 bool ParseModeList(const std::string& text, std::vector<std::uint32_t>* modes) {
     std::vector<std::uint32_t> parsed;

@@ -34,7 +34,12 @@ enum FaultPoint : std::uint32_t {
     kFaultPinConnect = 17,
     kFaultPause = 18,
     kFaultRun = 19,
-    kFaultPointCount = 20,
+    // Frames: of every key frames the camera takes, the last is dropped (key
+    // any: every frame); and the capture pin's delivery of frame number key
+    // fails with the result.
+    kFaultDropFrames = 20,
+    kFaultDeliver = 21,
+    kFaultPointCount = 22,
 };
 constexpr std::uint32_t kAnyKey = 0xFFFFFFFFu;
 
@@ -51,6 +56,13 @@ enum WithheldInterface : std::uint32_t {
     kWithholdZkvInterface = 4,
 };
 
+// What a device can lack, for cameras without these controls.
+enum MissingControl : std::uint32_t {
+    kLacksTrigger = 1,         // TRIGGER_INQ and TRIGGER_MODE read 0
+    kLacksOnePush = 2,         // no feature has One_Push_Inq
+    kLacksMemoryChannels = 4,  // BASIC_FUNC_INQ Memory_Channel 0
+};
+
 struct DeviceSettings {
     std::uint32_t index = 1;  // 1-based device number
     std::uint32_t serialNumber = 0;
@@ -58,6 +70,7 @@ struct DeviceSettings {
     std::vector<FaultSpec> faults;
     std::uint32_t withheld = 0;  // WithheldInterface bits
     std::vector<std::uint32_t> format7Unavailable;
+    std::uint32_t lacks = 0;  // MissingControl bits
 };
 
 // The serial number a device gets when none is given: distinct per number.
@@ -69,6 +82,9 @@ std::string InstanceName(std::uint32_t index);
 
 // The device-level points take no key: only kAnyKey names them.
 bool IsDeviceLevelPoint(std::uint32_t point);
+// Whether a fault of the point may have this key (device-level points only
+// kAnyKey, drop_frames no period 0).
+bool IsValidFaultKey(std::uint32_t point, std::uint32_t key);
 
 // "point:key:hr", key "any" or a number (decimal or 0x hex), hr in hex.
 bool ParseFault(const std::string& text, FaultSpec* fault);
@@ -79,6 +95,9 @@ std::string FormatFaultList(const std::vector<FaultSpec>& faults);
 // "IAMStreamConfig,IAMVideoProcAmp,IZKVInterface" (any subset, any order).
 bool ParseWithheldList(const std::string& text, std::uint32_t* withheld);
 std::string FormatWithheldList(std::uint32_t withheld);
+// "trigger,one_push,channels" (any subset, any order).
+bool ParseMissingList(const std::string& text, std::uint32_t* lacks);
+std::string FormatMissingList(std::uint32_t lacks);
 // Comma-separated mode numbers 0..7.
 bool ParseModeList(const std::string& text, std::vector<std::uint32_t>* modes);
 std::string FormatModeList(const std::vector<std::uint32_t>& modes);

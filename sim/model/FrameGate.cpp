@@ -40,6 +40,10 @@ bool FrameGate::Handles(std::uint32_t address) {
 }
 
 ModelResult FrameGate::Read(std::uint32_t address, std::uint32_t* value) const {
+    if (!m_triggerPresent && address != R::ONE_SHOT) {
+        *value = 0;
+        return Handles(address) ? kOk : kAddressError;
+    }
     switch (address) {
         case R::TRIGGER_INQ: *value = kTriggerInquiry; return kOk;
         case R::TRIGGER_MODE: *value = m_triggerMode; return kOk;
@@ -53,6 +57,7 @@ ModelResult FrameGate::Read(std::uint32_t address, std::uint32_t* value) const {
 }
 
 ModelResult FrameGate::SetTriggerMode(std::uint32_t value) {
+    if (!m_triggerPresent) return kAccessDenied;
     if (!SourceSupported(GetField(value, zkv::TriggerMode::Source))) return kInvalidArg;
     if (!(kModeMask & (0x8000u >> GetField(value, zkv::TriggerMode::Mode)))) return kInvalidArg;
     m_triggerMode = (m_triggerMode & ~kWritableTriggerBits) | (value & kWritableTriggerBits);
@@ -66,6 +71,7 @@ ModelResult FrameGate::Write(std::uint32_t address, std::uint32_t value) {
         case R::TRIGGER_INQ: return kAccessDenied;
         case R::TRIGGER_MODE: return SetTriggerMode(value);
         case R::SOFTWARE_TRIGGER:
+            if (!m_triggerPresent) return kAccessDenied;
             if (GetField(value, zkv::SoftwareTrigger::Fire)) m_softwareTriggerPending = true;
             return kOk;
         case R::ONE_SHOT:
@@ -77,20 +83,29 @@ ModelResult FrameGate::Write(std::uint32_t address, std::uint32_t value) {
     }
 }
 
-FrameDecision FrameGate::Take() {
-    const std::uint64_t number = m_delivered + m_dropped;
-    if (m_dropsPending) {
-        --m_dropsPending;
-        ++m_dropped;
-        m_droppedNumbers.push_back(number);
-        if (m_droppedNumbers.size() > kDroppedFrameLogLimit) m_droppedNumbers.pop_front();
+void FrameGate::CountDrop(std::uint64_t number) {
+    ++m_dropped;
+    m_droppedNumbers.push_back(number);
+    if (m_droppedNumbers.size() > kDroppedFrameLogLimit) m_droppedNumbers.pop_front();
+}
+
+FrameDecision FrameGate::Take(std::uint64_t* number) {
+    const std::uint64_t n = m_delivered + m_dropped;
+    if (number) *number = n;
+    if (m_dropsPending || (m_dropPeriod && (n + 1) % m_dropPeriod == 0)) {
+        if (m_dropsPending) --m_dropsPending;
+        CountDrop(n);
         return FrameDecision::kDrop;
     }
     ++m_delivered;
     return FrameDecision::kDeliver;
 }
 
-FrameDecision FrameGate::NextFrame(bool isoEnabled) {
+bool FrameGate::FreeRunning(bool isoEnabled) const {
+    return isoEnabled && !GetField(m_triggerMode, zkv::TriggerMode::OnOff);
+}
+
+FrameDecision FrameGate::NextFrame(bool isoEnabled, std::uint64_t* number) {
     if (GetField(m_triggerMode, zkv::TriggerMode::OnOff)) {
         // Triggered: a frame only for a trigger; no hardware line is wired.
         if (!isoEnabled || !m_softwareTriggerPending ||
@@ -98,18 +113,35 @@ FrameDecision FrameGate::NextFrame(bool isoEnabled) {
             return FrameDecision::kNone;
         }
         m_softwareTriggerPending = false;
-        return Take();
+        return Take(number);
     }
-    if (isoEnabled) return Take();
+    if (isoEnabled) return Take(number);
     if (m_oneShot) {
         m_oneShot = false;
-        return Take();
+        return Take(number);
     }
     if (m_multiShotLeft) {
         --m_multiShotLeft;
-        return Take();
+        return Take(number);
     }
     return FrameDecision::kNone;
+}
+
+std::uint64_t FrameGate::MissFrames(bool isoEnabled, std::uint64_t count) {
+    // A triggered or one-shot camera waits for the host; only continuous
+    // transmission loses frames to a late host.
+    if (!FreeRunning(isoEnabled)) return 0;
+    const std::uint64_t first = m_delivered + m_dropped;
+    const std::uint64_t logged = count < kDroppedFrameLogLimit ? count : kDroppedFrameLogLimit;
+    m_dropped += count - logged;
+    for (std::uint64_t i = count - logged; i < count; ++i) CountDrop(first + i);
+    return count;
+}
+
+void FrameGate::LoseFrame(std::uint64_t number) {
+    if (m_delivered == 0) return;
+    --m_delivered;
+    CountDrop(number);
 }
 
 std::vector<std::uint64_t> FrameGate::DroppedFrameNumbers() const {

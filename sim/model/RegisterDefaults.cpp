@@ -12,7 +12,8 @@ constexpr bool kWritable = true;
 
 constexpr RegisterDefault kDefaults[] = {
     {R::INITIALIZE, 0, kWritable},
-    {R::BASIC_FUNC_INQ, 0x80008002u, kFixed},  // advanced features, camera power, two memory channels
+    // Advanced features, camera power, one-shot, multi-shot, two memory channels.
+    {R::BASIC_FUNC_INQ, 0x80009802u, kFixed},
     {R::FEATURE_LO_INQ, 0, kFixed},
     {R::OPT_FUNCTION_INQ, 0, kFixed},
     {R::ADVANCED_FEATURE_INQ, 0x3C3C0000u, kFixed},

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ZKVRegisterFields.h"
+
 namespace zkvsim {
 namespace {
 
@@ -46,10 +48,33 @@ void VirtualDevice::Configure(const DeviceSettings& settings) {
     m_model = CameraModel(KindOf(settings), SerialOf(settings));
     m_faults.clear();
     for (const FaultSpec& f : settings.faults) m_faults[{f.point, f.key}] = f.result;
+    m_liveSource = nullptr;
+    m_liveFaults.clear();
+    m_channelStore = ChannelStore{};
+    m_model.RemoveControls(settings.lacks);
     m_withheld = settings.withheld;
     for (std::uint32_t mode : settings.format7Unavailable) m_model.SetFormat7ModeAvailable(mode, false);
     m_lastRequests.clear();
     m_registerWrites.clear();
+}
+
+void VirtualDevice::SetLiveFaultSource(LiveFaultSource source) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_liveSource = std::move(source);
+    m_liveFaults.clear();
+    m_liveGeneration = 0;
+    PollLiveFaultsLocked();
+}
+
+void VirtualDevice::SetChannelStore(ChannelStore store) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_channelStore = std::move(store);
+    if (!m_channelStore.load) return;
+    for (std::uint32_t channel = 1; channel <= m_model.MemoryChannelCount(); ++channel) {
+        std::vector<std::uint32_t> words;
+        // A kept channel that does not fit this camera is left at the factory settings.
+        if (m_channelStore.load(channel, &words)) m_model.SetChannelData(channel, words);
+    }
 }
 
 DeviceSettings VirtualDevice::Settings() const {
@@ -76,11 +101,35 @@ ModelResult VirtualDevice::Fault(std::uint32_t point, std::uint32_t key) const {
     return FaultLocked(point, key);
 }
 
+void VirtualDevice::PollLiveFaultsLocked() const {
+    std::vector<FaultSpec> faults;
+    if (!m_liveSource || !m_liveSource(&m_liveGeneration, &faults)) return;
+    m_liveFaults.clear();
+    for (const FaultSpec& f : faults) m_liveFaults[{f.point, f.key}] = f.result;
+}
+
 ModelResult VirtualDevice::FaultLocked(std::uint32_t point, std::uint32_t key) const {
-    auto exact = m_faults.find({point, key});
-    if (exact != m_faults.end()) return exact->second;
-    auto any = m_faults.find({point, kAnyKey});
-    return any != m_faults.end() ? any->second : kOk;
+    PollLiveFaultsLocked();
+    for (std::uint32_t k : {key, kAnyKey}) {
+        for (const FaultTable* table : {static_cast<const FaultTable*>(&m_liveFaults), &m_faults}) {
+            auto it = table->find({point, k});
+            if (it != table->end()) return it->second;
+        }
+    }
+    return kOk;
+}
+
+std::uint32_t VirtualDevice::DropPeriodLocked() const {
+    PollLiveFaultsLocked();
+    std::uint32_t period = 0;
+    for (const FaultTable* table : {static_cast<const FaultTable*>(&m_liveFaults), &m_faults}) {
+        for (auto it = table->lower_bound({kFaultDropFrames, 0});
+             it != table->end() && it->first.first == kFaultDropFrames; ++it) {
+            const std::uint32_t p = it->first.second == kAnyKey ? 1 : it->first.second;
+            if (p && (!period || p < period)) period = p;
+        }
+    }
+    return period;
 }
 
 bool VirtualDevice::IsWithheld(std::uint32_t which) const {
@@ -110,8 +159,20 @@ ModelResult VirtualDevice::RegisterSet(const std::uint8_t* data) {
     const std::uint32_t value = FieldAt(data, offsetof(RegisterRequest, value));
     m_registerWrites.emplace_back(address, value);
     if (m_registerWrites.size() > kRegisterWriteLogLimit) m_registerWrites.pop_front();
-    const ModelResult r = FaultLocked(kFaultRegisterSet, address);
-    return Failed(r) ? r : m_model.WriteRegister(address, value);
+    ModelResult r = FaultLocked(kFaultRegisterSet, address);
+    if (Failed(r)) return r;
+    std::uint32_t saveChannel = 0;
+    m_model.ReadRegister(zkv::CameraRegister::MEM_SAVE_CH, &saveChannel);
+    const std::uint32_t channel = zkv::GetField(saveChannel, zkv::MemSaveCh::Channel);
+    const bool saving = address == zkv::CameraRegister::MEMORY_SAVE && zkv::GetField(value, zkv::MemorySave::Save);
+    const std::vector<std::uint32_t> before = saving ? m_model.ChannelData(channel) : std::vector<std::uint32_t>{};
+    r = m_model.WriteRegister(address, value);
+    if (saving && !Failed(r) && m_channelStore.save) {
+        // A channel the camera could not keep is not saved at all.
+        r = m_channelStore.save(channel, m_model.ChannelData(channel));
+        if (Failed(r)) m_model.SetChannelData(channel, before);
+    }
+    return r;
 }
 
 ModelResult VirtualDevice::PropertyGet(std::uint32_t id, std::uint8_t* data, std::uint32_t size,
@@ -288,9 +349,20 @@ void VirtualDevice::SetStreaming(bool streaming) {
     m_model.SetStreaming(streaming);
 }
 
-FrameDecision VirtualDevice::NextFrame() {
+FrameDecision VirtualDevice::NextFrame(std::uint64_t* number) {
     std::lock_guard<std::mutex> guard(m_lock);
-    return m_model.NextFrame();
+    m_model.Gate().SetDropPeriod(DropPeriodLocked());
+    return m_model.NextFrame(number);
+}
+
+std::uint64_t VirtualDevice::MissFrames(std::uint64_t count) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_model.MissFrames(count);
+}
+
+void VirtualDevice::LoseFrame(std::uint64_t number) {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_model.Gate().LoseFrame(number);
 }
 
 void VirtualDevice::DropFrames(std::uint32_t count) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -21,12 +22,30 @@ constexpr ModelResult kBufferTooSmall = static_cast<ModelResult>(0x8007007Au);
 // Register writes kept for read-back; the oldest are dropped beyond it.
 constexpr std::size_t kRegisterWriteLogLimit = 65536;
 
+// Faults that another process changes while the device is in use: the
+// source answers true with the new list when its generation is no longer
+// *generation, and updates it.
+using LiveFaultSource = std::function<bool(std::uint32_t* generation, std::vector<FaultSpec>* faults)>;
+
+// Where the device keeps its user memory channels beyond the device object:
+// load answers false for a channel never saved; save reports its result.
+struct ChannelStore {
+    std::function<bool(std::uint32_t channel, std::vector<std::uint32_t>* words)> load;
+    std::function<ModelResult(std::uint32_t channel, const std::vector<std::uint32_t>& words)> save;
+};
+
 class VirtualDevice {
 public:
     explicit VirtualDevice(const DeviceSettings& settings);
 
-    // Becomes the device the settings describe (a fresh camera).
+    // Becomes the device the settings describe (a fresh camera, without a
+    // live fault source or channel store).
     void Configure(const DeviceSettings& settings);
+    // Consulted besides the installed faults; a live fault wins over an
+    // installed one of the same point and key.
+    void SetLiveFaultSource(LiveFaultSource source);
+    // Loads the channels kept there, and saves each MEMORY_SAVE there.
+    void SetChannelStore(ChannelStore store);
     DeviceSettings Settings() const;
 
     void SetFault(std::uint32_t point, std::uint32_t key, ModelResult result);
@@ -71,23 +90,33 @@ public:
     BayerTile SensorTile() const;
     void SetStreaming(bool streaming);
 
-    // The capture pin's frame times: whether to deliver a frame now, the
-    // drop fault, and the counts IAMDroppedFrames reports.
-    FrameDecision NextFrame();
+    // The capture pin's frame times: whether to deliver a frame now (with its
+    // number), the drop faults, frames lost on the way, and the counts
+    // IAMDroppedFrames reports.
+    FrameDecision NextFrame(std::uint64_t* number = nullptr);
+    std::uint64_t MissFrames(std::uint64_t count);
+    void LoseFrame(std::uint64_t number);
     void DropFrames(std::uint32_t count);
     void FrameCounts(std::uint64_t* delivered, std::uint64_t* dropped) const;
     std::vector<std::uint64_t> DroppedFrameNumbers() const;
     void ResetFrameCounts();
 
 private:
+    using FaultTable = std::map<std::pair<std::uint32_t, std::uint32_t>, ModelResult>;
     ModelResult FaultLocked(std::uint32_t point, std::uint32_t key) const;
+    void PollLiveFaultsLocked() const;
+    std::uint32_t DropPeriodLocked() const;
     ModelResult RegisterGet(std::uint8_t* data);
     ModelResult RegisterSet(const std::uint8_t* data);
 
     mutable std::mutex m_lock;
     DeviceSettings m_settings;
     CameraModel m_model;
-    std::map<std::pair<std::uint32_t, std::uint32_t>, ModelResult> m_faults;
+    FaultTable m_faults;
+    LiveFaultSource m_liveSource;
+    mutable std::uint32_t m_liveGeneration = 0;
+    mutable FaultTable m_liveFaults;
+    ChannelStore m_channelStore;
     std::uint32_t m_withheld = 0;
     std::map<std::pair<std::uint32_t, bool>, std::vector<std::uint8_t>> m_lastRequests;
     std::deque<std::pair<std::uint32_t, std::uint32_t>> m_registerWrites;

@@ -3,21 +3,29 @@
 //   ZkvCameraSetup install <ZkvVirtualCamera.ax> [count] [--kinds k1,k2,...]
 //       [--serial device:number] [--fault device:point:key:hr]...
 //       [--withhold device:Interface,...] [--no-format7 device:mode,...]
+//       [--no-trigger device] [--no-one-push device] [--no-channels device]
 //   ZkvCameraSetup uninstall <ZkvVirtualCamera.ax>
+//   ZkvCameraSetup live <device|serial> fault <point:key:hr>
+//   ZkvCameraSetup live <device|serial> clear
 // Device numbers start at 1; --fault takes every fault point, the
 // device-level ones (load, join_filter_graph, pin_connect, pause, run) with
 // the key "any". Install registers the module's class (its
 // DllRegisterServer) and then replaces its devices with the ones described.
+// "live" changes the live fault table of a camera that a process has open
+// right now: a number that names a registered device stands for its serial
+// number, any other number is a serial number.
 #include <windows.h>
 #include <objbase.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "DeviceKinds.h"
 #include "DeviceRegistration.h"
+#include "LiveFaults.h"
 
 namespace {
 
@@ -27,11 +35,14 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: ZkvCameraSetup install <module> [count] [--kinds k,...] [--serial n:serial]\n"
                  "                      [--fault n:point:key:hr] [--withhold n:Interface,...] [--no-format7 n:modes]\n"
+                 "                      [--no-trigger n] [--no-one-push n] [--no-channels n]\n"
                  "       ZkvCameraSetup uninstall <module>\n"
+                 "       ZkvCameraSetup live <n|serial> fault <point:key:hr> | clear\n"
                  "points: property_get property_set register_get register_set format7_get format7_set\n"
                  "        buffer_count_get buffer_count_set procamp_get_range procamp_get procamp_set\n"
                  "        stream_get_format stream_set_format stream_get_number_of_caps stream_get_stream_caps\n"
-                 "        load join_filter_graph pin_connect pause run (these five: key any)\n");
+                 "        load join_filter_graph pin_connect pause run (these five: key any)\n"
+                 "        drop_frames (key n: every n-th frame) deliver (key: frame number)\n");
     return 2;
 }
 
@@ -67,10 +78,27 @@ bool ParseInstall(int argc, char** argv, std::vector<zkvsim::DeviceSettings>* de
         ++i;
     }
     *devices = zkvfilter::DefaultDevices(count);
+    const struct {
+        const char* option;
+        std::uint32_t lacks;
+    } missing[] = {{"--no-trigger", zkvsim::kLacksTrigger},
+                   {"--no-one-push", zkvsim::kLacksOnePush},
+                   {"--no-channels", zkvsim::kLacksMemoryChannels}};
     for (; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 >= argc) return false;
         const std::string value = argv[++i];
+        std::uint32_t lacks = 0;
+        for (const auto& m : missing) {
+            if (option == m.option) lacks = m.lacks;
+        }
+        if (lacks) {
+            char* end = nullptr;
+            const unsigned long device = std::strtoul(value.c_str(), &end, 10);
+            if (value.empty() || *end || device == 0 || device > devices->size()) return false;
+            (*devices)[device - 1].lacks |= lacks;
+            continue;
+        }
         if (option == "--kinds") {
             const std::vector<std::string> kinds = SplitList(value);
             if (kinds.size() > devices->size()) return false;
@@ -108,11 +136,36 @@ bool ParseInstall(int argc, char** argv, std::vector<zkvsim::DeviceSettings>* de
     return true;
 }
 
+// live <device|serial> fault <point:key:hr> | clear
+int Live(int argc, char** argv) {
+    const std::string action = argc > 3 ? argv[3] : "";
+    zkvsim::FaultSpec fault{};
+    if (!(action == "clear" && argc == 4) && !(action == "fault" && argc == 5 && zkvsim::ParseFault(argv[4], &fault))) {
+        return Usage();
+    }
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(argv[2], &end, 10);
+    if (!*argv[2] || *end || number == 0 || number > 0xFFFFFFFFul) return Usage();
+    std::uint32_t serial = static_cast<std::uint32_t>(number);
+    if (zkvfilter::RegisteredSerialNumber(serial, &serial) != S_OK) serial = static_cast<std::uint32_t>(number);
+    HRESULT hr = S_OK;
+    std::unique_ptr<zkvfilter::LiveFaultSection> table = zkvfilter::LiveFaultSection::Open(serial, false, &hr);
+    if (table) hr = action == "clear" ? table->Clear() : table->Add(fault);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "ZkvCameraSetup live: camera %u: 0x%08lx%s\n", static_cast<unsigned>(serial),
+                     static_cast<unsigned long>(hr), table ? "" : " (no process has it open)");
+        return 1;
+    }
+    std::printf("camera %u: live faults %s\n", static_cast<unsigned>(serial), action == "clear" ? "cleared" : "set");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string command = argv[1];
+    if (command == "live") return Live(argc, argv);
     const char* module = argv[2];
     HRESULT hr = E_FAIL;
     if (command == "install") {

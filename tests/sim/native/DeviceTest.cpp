@@ -203,7 +203,7 @@ TEST(DeviceSettingsText, ParsesAndFormatsRoundTrip) {
     for (const char* bad : {"", "register_get", "register_get:1", "nothing:1:0x80004005",
                             "register_get:x:0x80004005", "register_get:1:0x00000001", "register_get:1:zz",
                             "register_get:1:0x80004005:9", "register_get:-1:0x80004005",
-                            "register_get:0x100000000:0x80004005"}) {
+                            "register_get:0x100000000:0x80004005", "drop_frames:0:0x80004005"}) {
         EXPECT_FALSE(ParseFault(bad, &f)) << bad;
     }
     std::vector<FaultSpec> list;
@@ -215,6 +215,10 @@ TEST(DeviceSettingsText, ParsesAndFormatsRoundTrip) {
     EXPECT_FALSE(ParseWithheldList("IAMStreamConfig,IUnknown", &withheld));
     ASSERT_TRUE(ParseWithheldList("IZKVInterface,IAMStreamConfig", &withheld));
     EXPECT_EQ("IAMStreamConfig,IZKVInterface", FormatWithheldList(withheld));
+    std::uint32_t lacks = 0;
+    EXPECT_FALSE(ParseMissingList("trigger,zoom", &lacks));
+    ASSERT_TRUE(ParseMissingList("channels,trigger", &lacks));
+    EXPECT_EQ("trigger,channels", FormatMissingList(lacks));
     std::vector<std::uint32_t> modes;
     EXPECT_FALSE(ParseModeList("8", &modes));
     ASSERT_TRUE(ParseModeList("0,6", &modes));

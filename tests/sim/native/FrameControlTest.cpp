@@ -122,6 +122,13 @@ TEST(FrameControls, DropFaultLosesFramesAndTheCountsSaySo) {
     camera.Gate().DropFrames(1);
     EXPECT_EQ(N, camera.NextFrame());
     EXPECT_EQ(2u, camera.Gate().Dropped());
+    // A late host loses frames of continuous transmission only.
+    EXPECT_EQ(0u, camera.MissFrames(3));
+    ASSERT_EQ(kOk, camera.WriteRegister(R::TRIGGER_MODE, 0));
+    EXPECT_EQ(3u, camera.MissFrames(3));
+    camera.Gate().LoseFrame(4);
+    EXPECT_EQ(2u, camera.Gate().Delivered());
+    EXPECT_EQ((std::vector<std::uint64_t>{1, 2, 5, 6, 7, 4}), camera.Gate().DroppedFrameNumbers());
     camera.Gate().ResetCounts();
     EXPECT_EQ(0u, camera.Gate().Delivered() + camera.Gate().Dropped());
     EXPECT_TRUE(camera.Gate().DroppedFrameNumbers().empty());
@@ -133,6 +140,12 @@ TEST(FrameControls, OnePushConvergesOverFramesThenClearsTheBit) {
     const std::uint32_t wb = R::WHITE_BALANCE;
     ASSERT_EQ(kOk, camera.WriteRegister(wb, kOnOff | 100 << 12 | 1000));
     ASSERT_EQ(kOk, camera.WriteRegister(wb, kOnOff | kOnePush | 100 << 12 | 1000));
+    // Frame times without a frame (no trigger) do not move it.
+    ASSERT_EQ(kOk, camera.WriteRegister(R::TRIGGER_MODE, kSoftwareTriggerOn));
+    ASSERT_EQ(kOk, camera.WriteRegister(R::ISO_EN, kIsoOn));
+    for (int i = 0; i < 8; ++i) ASSERT_EQ(N, camera.NextFrame());
+    EXPECT_EQ(kPresence | kOnOff | kOnePush | 100u << 12 | 1000u, Read(camera, wb));
+    ASSERT_EQ(kOk, camera.WriteRegister(R::TRIGGER_MODE, 0));
     std::uint32_t red = 1000, blue = 100;
     for (std::uint32_t frame = 1; frame < kOnePushFrames; ++frame) {
         camera.NextFrame();
@@ -196,6 +209,88 @@ TEST(FrameControls, MemoryChannelsSaveAndLoadFeaturesTriggerAndVideoFormat) {
     EXPECT_EQ(kBusy, camera.WriteRegister(R::CUR_MEM_CH, 2u << 28));
     EXPECT_EQ(factory, snapshot());
     EXPECT_EQ(1u << 28, Read(camera, R::CUR_MEM_CH));
+}
+
+TEST(FrameControls, ChannelsLeaveTheCameraAsWordsAndComeBackChecked) {
+    CameraModel camera = MakeCamera();
+    ASSERT_EQ(kOk, camera.WriteRegister(R::BRIGHTNESS, kOnOff | 200));
+    ASSERT_EQ(kOk, camera.WriteRegister(R::MEM_SAVE_CH, 1u << 28));
+    ASSERT_EQ(kOk, camera.WriteRegister(R::MEMORY_SAVE, 0x80000000u));
+    const std::vector<std::uint32_t> words = camera.ChannelData(1);
+    ASSERT_FALSE(words.empty());
+    EXPECT_TRUE(camera.ChannelData(0).empty());
+
+    CameraModel restarted = MakeCamera();
+    ASSERT_EQ(kOk, restarted.SetChannelData(1, words));
+    ASSERT_EQ(kOk, restarted.WriteRegister(R::CUR_MEM_CH, 1u << 28));
+    EXPECT_EQ(kPresence | kOnOff | 200u, Read(restarted, R::BRIGHTNESS));
+    // Words that are not this camera's settings are refused: the layout mark,
+    // the feature count, the rate, the FOURCC and the width of Format 7 mode 0.
+    struct Damage {
+        std::size_t at;
+        std::uint32_t value;
+    };
+    const std::size_t trigger = 2 + 2 * words[1];
+    for (const Damage d : {Damage{0, 0}, Damage{1, 3}, Damage{trigger + 3, 9}, Damage{trigger + 4, 0x12345678u},
+                           Damage{trigger + 8, 0}}) {
+        std::vector<std::uint32_t> bad = words;
+        bad[d.at] = d.value;
+        EXPECT_EQ(kInvalidArg, restarted.SetChannelData(1, bad)) << d.at;
+    }
+    EXPECT_EQ(kInvalidArg, restarted.SetChannelData(1, std::vector<std::uint32_t>(words.begin(), words.end() - 1)));
+    EXPECT_EQ(kInvalidArg, restarted.SetChannelData(kMemoryChannelCount + 1, words));
+}
+
+TEST(FrameControls, ControlsADeviceLacksAreGone) {
+    CameraModel camera = MakeCamera();
+    camera.RemoveControls(kLacksTrigger | kLacksOnePush | kLacksMemoryChannels);
+    EXPECT_EQ(0u, Read(camera, R::TRIGGER_INQ));
+    EXPECT_EQ(0u, Read(camera, R::TRIGGER_MODE));
+    EXPECT_EQ(kAccessDenied, camera.WriteRegister(R::TRIGGER_MODE, kSoftwareTriggerOn));
+    EXPECT_EQ(kAccessDenied, camera.WriteRegister(R::SOFTWARE_TRIGGER, kFire));
+    EXPECT_FALSE(Read(camera, R::FEATURE_HI_INQ) & (0x80000000u >> 12));
+    EXPECT_FALSE(Read(camera, R::WHITE_BALANCE_INQ) & kOnePushInq);
+    ASSERT_EQ(kOk, camera.WriteRegister(R::INITIALIZE, 0x80000000u));
+    EXPECT_FALSE(Read(camera, R::WHITE_BALANCE_INQ) & kOnePushInq);
+    EXPECT_EQ(0u, zkv::GetField(Read(camera, R::BASIC_FUNC_INQ), zkv::BasicFuncInq::MemoryChannel));
+    EXPECT_EQ(kInvalidArg, camera.WriteRegister(R::MEM_SAVE_CH, 1u << 28));
+    EXPECT_EQ(kOk, camera.WriteRegister(R::CUR_MEM_CH, 0));  // the factory settings remain
+    // One-shot does not depend on the trigger.
+    EXPECT_EQ(kOk, camera.WriteRegister(R::ONE_SHOT, 0x80000000u));
+    EXPECT_EQ(D, camera.NextFrame());
+}
+
+TEST(FrameControls, DeviceFrameFaultsComeInstalledOrLive) {
+    // drop_frames 3: frames 2, 5, ... are dropped; a live period 2 joins it
+    // while set (the shortest period counts); a live deliver fault keyed by frame.
+    DeviceSettings settings;
+    settings.faults = {{kFaultDropFrames, 3, static_cast<std::int32_t>(0x80004005u)}};
+    VirtualDevice device{settings};
+    std::uint32_t liveGeneration = 0;
+    std::vector<FaultSpec> live;
+    device.SetLiveFaultSource([&](std::uint32_t* generation, std::vector<FaultSpec>* faults) {
+        if (*generation == liveGeneration) return false;
+        *generation = liveGeneration;
+        *faults = live;
+        return true;
+    });
+    device.SetStreaming(true);
+    const FrameDecision installed[] = {D, D, X, D, D, X};
+    for (FrameDecision e : installed) EXPECT_EQ(e, device.NextFrame());
+    live = {{kFaultDropFrames, 2, static_cast<std::int32_t>(0x80004005u)},
+            {kFaultDeliver, 9, static_cast<std::int32_t>(0x8007000Eu)}};
+    liveGeneration = 2;
+    std::uint64_t number = 0;
+    EXPECT_EQ(D, device.NextFrame(&number));
+    EXPECT_EQ(6u, number);
+    EXPECT_EQ(X, device.NextFrame(&number));
+    EXPECT_EQ(7u, number);
+    EXPECT_EQ(static_cast<ModelResult>(0x8007000Eu), device.Fault(kFaultDeliver, 9));
+    EXPECT_EQ(kOk, device.Fault(kFaultDeliver, 8));
+    live.clear();
+    liveGeneration = 4;
+    EXPECT_EQ(X, device.NextFrame());  // frame 8: the installed period again
+    EXPECT_EQ(kOk, device.Fault(kFaultDeliver, 9));
 }
 
 TEST(FrameControls, DeviceGatesFramesAndCountsThemUntilReconfigured) {

@@ -4,10 +4,12 @@
 #include <vfw.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include "VirtualCameraClasses.h"
+#include "ZKVInterface.h"
 
 // Classes of the platform's filters that qedit.h does not declare.
 EXTERN_C const CLSID CLSID_SampleGrabber;
@@ -58,6 +60,62 @@ IPin* CapturePinOf(IBaseFilter* filter) {
     IPin* pin = nullptr;
     filter->FindPin(L"Capture", &pin);
     return pin;
+}
+
+HRESULT ReadRegister(IBaseFilter* filter, ULONG address, ULONG* value) {
+    ComPtr<IKsPropertySet> props;
+    HRESULT hr = filter->QueryInterface(IID_IKsPropertySet, props.Out());
+    if (FAILED(hr)) return hr;
+    RegisterRequest r = {};
+    r.address = address;
+    DWORD returned = 0;
+    hr = props->Get(PROPSETID_ZKV, ZKV_PROPERTY_REGISTER, &r, sizeof r, &r, sizeof r, &returned);
+    *value = r.value;
+    return hr;
+}
+
+HRESULT WriteRegister(IBaseFilter* filter, ULONG address, ULONG value) {
+    ComPtr<IKsPropertySet> props;
+    HRESULT hr = filter->QueryInterface(IID_IKsPropertySet, props.Out());
+    if (FAILED(hr)) return hr;
+    RegisterRequest r = {};
+    r.address = address;
+    r.value = value;
+    return props->Set(PROPSETID_ZKV, ZKV_PROPERTY_REGISTER, &r, sizeof r, &r, sizeof r);
+}
+
+namespace {
+
+// The Windows form of the directory of the test configuration (ZKV_BIN_DIR).
+std::wstring BinDir() {
+    const char* dir = std::getenv("ZKV_BIN_DIR");
+    std::wstring path = L"Z:";
+    for (const char* p = dir ? dir : "."; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    return path;
+}
+
+}  // namespace
+
+DWORD RunSetup(const std::wstring& arguments) {
+    const std::wstring bin = BinDir();
+    std::wstring command = L"\"" + bin + L"\\ZkvCameraSetup.exe\" " + arguments;
+    for (std::wstring::size_type at; (at = command.find(L"$AX")) != std::wstring::npos;) {
+        command.replace(at, 3, L"\"" + bin + L"\\ZkvVirtualCamera.ax\"");
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(0);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return 0xFFFFFFFFu;
+    }
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 0xFFFFFFFFu;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
 }
 
 class FrameCollector final : public ISampleGrabberCB {

@@ -33,6 +33,25 @@ std::vector<Device> VirtualDevices();
 HRESULT BindDevice(std::size_t n, IBaseFilter** filter);
 IPin* CapturePinOf(IBaseFilter* filter);  // counted reference
 
+// Register requests through the filter's vendor property set, as a page makes them.
+HRESULT ReadRegister(IBaseFilter* filter, ULONG address, ULONG* value);
+HRESULT WriteRegister(IBaseFilter* filter, ULONG address, ULONG value);
+
+// Runs ZkvCameraSetup.exe of the test configuration (ZKV_BIN_DIR) with the
+// arguments, $AX standing for the module's path; its exit code.
+DWORD RunSetup(const std::wstring& arguments);
+
+// Polls until done() holds; false on time-out.
+template <typename Done>
+bool WaitUntil(Done done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
 // Frames received by a sample grabber, with their media times (frame numbers).
 struct CapturedFrame {
     std::vector<std::uint8_t> bytes;

@@ -4,44 +4,12 @@
 // devices installed, as the test prefix has them.
 #include "CameraTestSupport.h"
 
-#include <cstdlib>
-
 #include "VirtualCameraClasses.h"
 #include "ZKVInterface.h"
 
 using namespace simtest;
 
 namespace {
-
-// The Windows form of a directory of the test configuration (ZKV_BIN_DIR).
-std::wstring BinDir() {
-    const char* dir = std::getenv("ZKV_BIN_DIR");
-    std::wstring path = L"Z:";
-    for (const char* p = dir ? dir : "."; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
-
-DWORD RunSetup(const std::wstring& arguments) {
-    const std::wstring bin = BinDir();
-    std::wstring command = L"\"" + bin + L"\\ZkvCameraSetup.exe\" " + arguments;
-    for (std::wstring::size_type at; (at = command.find(L"$AX")) != std::wstring::npos;) {
-        command.replace(at, 3, L"\"" + bin + L"\\ZkvVirtualCamera.ax\"");
-    }
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(0);
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return 0xFFFFFFFFu;
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0xFFFFFFFFu;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
 
 class InstallerTest : public ComTest {
 protected:
@@ -52,18 +20,6 @@ protected:
     }
 };
 
-HRESULT ReadRegister(IBaseFilter* filter, ULONG address, ULONG* value) {
-    ComPtr<IKsPropertySet> props;
-    HRESULT hr = filter->QueryInterface(IID_IKsPropertySet, props.Out());
-    if (FAILED(hr)) return hr;
-    RegisterRequest r = {};
-    r.address = address;
-    DWORD returned = 0;
-    hr = props->Get(PROPSETID_ZKV, ZKV_PROPERTY_REGISTER, &r, sizeof r, &r, sizeof r, &returned);
-    *value = r.value;
-    return hr;
-}
-
 }  // namespace
 
 TEST_F(InstallerTest, InstalledValuesShapeEachDevice) {
@@ -71,10 +27,12 @@ TEST_F(InstallerTest, InstalledValuesShapeEachDevice) {
     EXPECT_EQ(2u, RunSetup(L"install $AX 2 --fault 1:nonsense:1:0x80004005"));
     EXPECT_EQ(2u, RunSetup(L"install $AX 2 --withhold 3:IAMStreamConfig"));
     EXPECT_EQ(2u, RunSetup(L"install $AX 2 --kinds mono,colour"));
+    EXPECT_EQ(2u, RunSetup(L"install $AX 2 --no-trigger 3"));
     EXPECT_EQ(before, VirtualDevices().size());
 
     ASSERT_EQ(0u, RunSetup(L"install $AX 2 --kinds mono,bayer-bggr --fault 1:register_get:0x1F20:0x80004005 "
-                           L"--withhold 2:IAMStreamConfig --no-format7 2:1 --serial 2:777"));
+                           L"--withhold 2:IAMStreamConfig --no-format7 2:1 --serial 2:777 --no-trigger 1 "
+                           L"--no-one-push 2 --no-channels 2"));
     std::vector<Device> devices = VirtualDevices();
     ASSERT_EQ(2u, devices.size());
     EXPECT_EQ(L"ZKV Virtual IIDC Camera 1 (Mono)", devices[0].friendlyName);
@@ -89,6 +47,19 @@ TEST_F(InstallerTest, InstalledValuesShapeEachDevice) {
     EXPECT_EQ(0x59595959u, value);  // "YYYY": no colour filter
     ASSERT_EQ(S_OK, ReadRegister(second.Get(), 0x1F20, &value));
     EXPECT_EQ(777u, value);
+    // What each lacks: the trigger; one-push (white balance) and the memory channels.
+    const struct {
+        IBaseFilter* device;
+        ULONG address, mask, want;
+    } controls[] = {
+        {first.Get(), 0x530, 0x80000000u, 0},          {second.Get(), 0x530, 0x80000000u, 0x80000000u},
+        {first.Get(), 0x50C, 0x10000000u, 0x10000000u}, {second.Get(), 0x50C, 0x10000000u, 0},
+        {first.Get(), 0x400, 0xFu, 2},                  {second.Get(), 0x400, 0xFu, 0},
+    };
+    for (const auto& c : controls) {
+        ASSERT_EQ(S_OK, ReadRegister(c.device, c.address, &value)) << std::hex << c.address;
+        EXPECT_EQ(c.want, value & c.mask) << std::hex << c.address << " of device " << (c.device == first.Get() ? 1 : 2);
+    }
     ComPtr<IPin> pin;
     *&pin = CapturePinOf(second.Get());
     ComPtr<IUnknown> config;
@@ -111,4 +82,32 @@ TEST_F(InstallerTest, UninstallRemovesTheDevicesAndTheClass) {
     ComPtr<IBaseFilter> filter;
     EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(CLSID_ZkvVirtualCamera, nullptr, CLSCTX_INPROC_SERVER,
                                                     IID_IBaseFilter, filter.Out()));
+}
+
+TEST_F(InstallerTest, MemoryChannelsLastAsLongAsTheRegistration) {
+    const ULONG brightness = 0x800, memSaveCh = 0x620, memorySave = 0x618, curMemCh = 0x624;
+    ULONG factory = 0, value = 0;
+    {
+        ComPtr<IBaseFilter> camera;
+        ASSERT_EQ(S_OK, BindDevice(0, &camera));
+        ASSERT_EQ(S_OK, ReadRegister(camera.Get(), brightness, &factory));
+        ASSERT_EQ(S_OK, WriteRegister(camera.Get(), brightness, (factory & ~0xFFFu) | 123));
+        ASSERT_EQ(S_OK, WriteRegister(camera.Get(), memSaveCh, 2u << 28));
+        ASSERT_EQ(S_OK, WriteRegister(camera.Get(), memorySave, 0x80000000u));
+    }
+    auto loadChannel2 = [&](ULONG* loaded) {
+        // A new filter object: the camera powered up again.
+        ComPtr<IBaseFilter> camera;
+        ASSERT_EQ(S_OK, BindDevice(0, &camera));
+        ASSERT_EQ(S_OK, ReadRegister(camera.Get(), brightness, &value));
+        EXPECT_EQ(factory, value);
+        ASSERT_EQ(S_OK, WriteRegister(camera.Get(), curMemCh, 2u << 28));
+        ASSERT_EQ(S_OK, ReadRegister(camera.Get(), brightness, loaded));
+    };
+    loadChannel2(&value);
+    EXPECT_EQ((factory & ~0xFFFu) | 123, value);
+    // A new registration of the device starts with factory channels.
+    ASSERT_EQ(0u, RunSetup(L"install $AX 3"));
+    loadChannel2(&value);
+    EXPECT_EQ(factory, value);
 }
