@@ -32,7 +32,10 @@ public:
         ComPtr<IPin> pin;
         *&pin = CapturePinOf(m_camera.Get());
         if (SUCCEEDED(hr)) hr = pin->QueryInterface(IID_IAMDroppedFrames, m_dropped.Out());
-        return SUCCEEDED(hr) ? m_graph.Run() : hr;
+        if (SUCCEEDED(hr)) hr = m_graph.Run();
+        // S_FALSE: the graph is still on its way to running, as it stays for a
+        // triggered camera until its first frame.
+        return SUCCEEDED(hr) ? S_OK : hr;
     }
     IBaseFilter* Camera() { return m_camera.Get(); }
     IAMDroppedFrames* Dropped() { return m_dropped.Get(); }
