@@ -357,7 +357,10 @@ bool CapturePin::TakeFrame(ULONG serial, REFERENCE_TIME start, REFERENCE_TIME in
     const Delivery result = DeliverFrame(number, start, interval, *discontinuity);
     if (result == Delivery::kDelivered) {
         *discontinuity = false;
+        // The shared counts and the bytes first: whoever sees the camera's
+        // count grow then sees them include the frame.
         CountFrames(serial, 1, 0);
+        device.FrameDelivered();
         return true;
     }
     // As a capture driver does: a frame that did not get through is dropped.

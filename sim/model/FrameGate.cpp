@@ -90,14 +90,13 @@ void FrameGate::CountDrop(std::uint64_t number) {
 }
 
 FrameDecision FrameGate::Take(std::uint64_t* number) {
-    const std::uint64_t n = m_delivered + m_dropped;
+    const std::uint64_t n = m_taken++;
     if (number) *number = n;
     if (m_dropsPending || (m_dropPeriod && (n + 1) % m_dropPeriod == 0)) {
         if (m_dropsPending) --m_dropsPending;
         CountDrop(n);
         return FrameDecision::kDrop;
     }
-    ++m_delivered;
     return FrameDecision::kDeliver;
 }
 
@@ -131,17 +130,12 @@ std::uint64_t FrameGate::MissFrames(bool isoEnabled, std::uint64_t count) {
     // A triggered or one-shot camera waits for the host; only continuous
     // transmission loses frames to a late host.
     if (!FreeRunning(isoEnabled)) return 0;
-    const std::uint64_t first = m_delivered + m_dropped;
+    const std::uint64_t first = m_taken;
+    m_taken += count;
     const std::uint64_t logged = count < kDroppedFrameLogLimit ? count : kDroppedFrameLogLimit;
     m_dropped += count - logged;
     for (std::uint64_t i = count - logged; i < count; ++i) CountDrop(first + i);
     return count;
-}
-
-void FrameGate::LoseFrame(std::uint64_t number) {
-    if (m_delivered == 0) return;
-    --m_delivered;
-    CountDrop(number);
 }
 
 std::vector<std::uint64_t> FrameGate::DroppedFrameNumbers() const {
@@ -149,7 +143,7 @@ std::vector<std::uint64_t> FrameGate::DroppedFrameNumbers() const {
 }
 
 void FrameGate::ResetCounts() {
-    m_delivered = m_dropped = 0;
+    m_taken = m_delivered = m_dropped = 0;
     m_droppedNumbers.clear();
 }
 

@@ -43,8 +43,11 @@ public:
     // Frame times that passed while the host fell behind: a free-running
     // camera sent a frame in each, and they are lost. Returns how many.
     std::uint64_t MissFrames(bool isoEnabled, std::uint64_t count);
-    // A frame NextFrame delivered was lost after all (its delivery failed).
-    void LoseFrame(std::uint64_t number);
+    // The host took a frame that NextFrame let through; only then it counts
+    // as delivered, so that the counts never include a frame still on its way.
+    void FrameDelivered() { ++m_delivered; }
+    // A frame NextFrame let through was lost after all (its delivery failed).
+    void LoseFrame(std::uint64_t number) { CountDrop(number); }
 
     // The next count frames that would be delivered are dropped instead.
     void DropFrames(std::uint32_t count) { m_dropsPending = count; }
@@ -71,7 +74,7 @@ private:
     std::uint32_t m_multiShotLeft = 0;
     std::uint32_t m_dropsPending = 0;
     std::uint32_t m_dropPeriod = 0;
-    std::uint64_t m_delivered = 0, m_dropped = 0;
+    std::uint64_t m_taken = 0, m_delivered = 0, m_dropped = 0;
     std::deque<std::uint64_t> m_droppedNumbers;
 };
 

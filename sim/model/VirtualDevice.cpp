@@ -360,6 +360,11 @@ std::uint64_t VirtualDevice::MissFrames(std::uint64_t count) {
     return m_model.MissFrames(count);
 }
 
+void VirtualDevice::FrameDelivered() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_model.Gate().FrameDelivered();
+}
+
 void VirtualDevice::LoseFrame(std::uint64_t number) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_model.Gate().LoseFrame(number);

@@ -95,6 +95,7 @@ public:
     // IAMDroppedFrames reports.
     FrameDecision NextFrame(std::uint64_t* number = nullptr);
     std::uint64_t MissFrames(std::uint64_t count);
+    void FrameDelivered();
     void LoseFrame(std::uint64_t number);
     void DropFrames(std::uint32_t count);
     void FrameCounts(std::uint64_t* delivered, std::uint64_t* dropped) const;

@@ -111,10 +111,13 @@ TEST(FrameControls, DropFaultLosesFramesAndTheCountsSaySo) {
     CameraModel camera = MakeCamera();
     ASSERT_EQ(kOk, camera.WriteRegister(R::ISO_EN, kIsoOn));
     camera.NextFrame();
+    camera.Gate().FrameDelivered();
     camera.Gate().DropFrames(2);
     const FrameDecision expected[] = {X, X, D, D};
     for (FrameDecision e : expected) EXPECT_EQ(e, camera.NextFrame());
-    EXPECT_EQ(3u, camera.Gate().Delivered());
+    // Frame 3 reached the host; frame 4 is still on its way and not counted.
+    camera.Gate().FrameDelivered();
+    EXPECT_EQ(2u, camera.Gate().Delivered());
     EXPECT_EQ(2u, camera.Gate().Dropped());
     EXPECT_EQ((std::vector<std::uint64_t>{1, 2}), camera.Gate().DroppedFrameNumbers());
     // Frames with no trigger are neither delivered nor dropped.
@@ -303,6 +306,7 @@ TEST(FrameControls, DeviceGatesFramesAndCountsThemUntilReconfigured) {
     EXPECT_EQ(X, device.NextFrame());
     ASSERT_EQ(kOk, device.PokeRegister(R::SOFTWARE_TRIGGER, kFire));
     EXPECT_EQ(D, device.NextFrame());
+    device.FrameDelivered();
     std::uint64_t delivered = 0, dropped = 0;
     device.FrameCounts(&delivered, &dropped);
     EXPECT_EQ(1u, delivered);
