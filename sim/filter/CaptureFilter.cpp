@@ -1,5 +1,7 @@
 #include "CaptureFilter.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <new>
 #include <string>
 
@@ -68,21 +70,21 @@ bool ReadNumber(IPropertyBag* bag, const wchar_t* name, std::uint32_t* value) {
     return ok;
 }
 
-HRESULT PageList(const CLSID& page, CAUUID* pages) {
+HRESULT PageList(std::initializer_list<CLSID> list, CAUUID* pages) {
     if (!pages) return E_POINTER;
-    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID) * list.size()));
     if (!pages->pElems) {
         pages->cElems = 0;
         return E_OUTOFMEMORY;
     }
-    pages->cElems = 1;
-    pages->pElems[0] = page;
+    pages->cElems = static_cast<ULONG>(list.size());
+    std::copy(list.begin(), list.end(), pages->pElems);
     return S_OK;
 }
 
 }  // namespace
 
-HRESULT PropertyPagesOf(const CLSID& page, CAUUID* pages) { return PageList(page, pages); }
+HRESULT PropertyPagesOf(const CLSID& page, CAUUID* pages) { return PageList({page}, pages); }
 
 HRESULT CaptureFilter::DeviceFault(std::uint32_t point) const { return m_device.Fault(point, zkvsim::kAnyKey); }
 
@@ -254,7 +256,9 @@ STDMETHODIMP CaptureFilter::QuerySupported(REFGUID set, DWORD id, DWORD* support
     return S_OK;
 }
 
-STDMETHODIMP CaptureFilter::GetPages(CAUUID* pages) { return PageList(CLSID_ZKVVideoProcAmpPage, pages); }
+STDMETHODIMP CaptureFilter::GetPages(CAUUID* pages) {
+    return PageList({CLSID_ZKVVideoProcAmpPage, CLSID_ZKVCameraControlPage}, pages);
+}
 
 STDMETHODIMP CaptureFilter::InitNew() { return S_OK; }
 

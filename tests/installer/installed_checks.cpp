@@ -67,7 +67,7 @@ TEST(InstalledCodec, DecodesABayerAYuvAndAMonoFrameAsTheReferenceDoes) {
 
 // The handler aggregated into a stand-in for the capture filter, as the
 // proxy creates it; the pages on their own, as a property frame does.
-TEST(InstalledPlugin, CreatesTheHandlerAndBothPagesByClsid) {
+TEST(InstalledPlugin, CreatesTheHandlerAndThePagesByClsid) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     const HRESULT expected = ExpectInstalled() ? S_OK : REGDB_E_CLASSNOTREG;
     FakeOuter filter;
@@ -75,7 +75,8 @@ TEST(InstalledPlugin, CreatesTheHandlerAndBothPagesByClsid) {
                                          CLSCTX_INPROC_SERVER, IID_IUnknown,
                                          reinterpret_cast<void**>(&filter.inner)));
     filter.ReleaseInner();
-    for (const GUID* page : {&CLSID_ZKVStreamingConfigPage, &CLSID_ZKVVideoProcAmpPage}) {
+    for (const GUID* page :
+         {&CLSID_ZKVStreamingConfigPage, &CLSID_ZKVVideoProcAmpPage, &CLSID_ZKVCameraControlPage}) {
         IPropertyPage* object = nullptr;
         EXPECT_EQ(expected, CoCreateInstance(*page, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
                                              reinterpret_cast<void**>(&object)));

@@ -23,6 +23,7 @@ const ModuleClass kClasses[] = {
     {&CLSID_ZKVStreamingConfigPage, "ZKV Streaming Config"},
     {&CLSID_ZKVInterfaceHandler, "ZKV KSProxy Extension Sample Interface Handler"},
     {&CLSID_ZKVVideoProcAmpPage, "ZKV Video Proc Amp"},
+    {&CLSID_ZKVCameraControlPage, "ZKV Camera Control"},
 };
 
 std::string ClassKey(REFCLSID clsid) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <prsht.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -266,6 +267,28 @@ TEST_F(ViewerWithCameras, ClosingOneWindowStopsOnlyThatCamera)
     EXPECT_EQ(viewer_.ExitCode(), 0u);
 }
 
+struct ButtonSearch {
+    const std::string* text;
+    bool found;
+};
+
+BOOL CALLBACK MatchButton(HWND child, LPARAM p)
+{
+    auto* s = reinterpret_cast<ButtonSearch*>(p);
+    if (IsWindowVisible(child) && ClassName(child) == "Button" && WindowText(child) == *s->text)
+        s->found = true;
+    return !s->found;
+}
+
+// A visible button of the frame's pages with this text; WM_GETTEXT reaches
+// into the viewer's process.
+bool FrameShowsButton(HWND frame, const std::string& text)
+{
+    ButtonSearch search{&text, false};
+    EnumChildWindows(frame, MatchButton, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 TEST_F(ViewerWithCameras, VideoCaptureFilterCommandShowsTheFilterPages)
 {
     HWND w = windows_[0];
@@ -293,6 +316,18 @@ TEST_F(ViewerWithCameras, VideoCaptureFilterCommandShowsTheFilterPages)
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0),
               static_cast<LRESULT>(cameras_[0].pageCount));
+    // A virtual camera's filter shows the video proc amp page, then the camera
+    // control page; the streaming page is the pin's, not the filter's.
+    if (cameras_[0].virtualCamera) {
+        ASSERT_EQ(cameras_[0].pageCount, 2u);
+        const char* const pageButtons[] = {"Absolute mode", "Software Trigger"};
+        for (int i = 0; i < 2; ++i) {
+            SendMessageA(frame, PSM_SETCURSEL, i, 0);
+            EXPECT_TRUE(WaitUntil([&] { return FrameShowsButton(frame, pageButtons[i]); }, 10000))
+                << pageButtons[i];
+            EXPECT_FALSE(FrameShowsButton(frame, "Apply Format7 Settings"));
+        }
+    }
 
     // Cancelling closes the frame and hands the window back, still live.
     PostMessageA(frame, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

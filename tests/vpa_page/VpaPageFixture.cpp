@@ -53,7 +53,7 @@ void VpaPageTest::TearDown() {
 }
 
 void VpaPageTest::OpenPage(bool keepRefreshTimer) {
-    ASSERT_EQ(host->Create(CLSID_ZKVVideoProcAmpPage), S_OK);
+    ASSERT_EQ(host->Create(pageClass), S_OK);
     ASSERT_EQ(host->Connect(camera.filter), S_OK);
     ASSERT_EQ(host->Activate(), S_OK);
     ASSERT_NE(Dialog(), nullptr);

@@ -1,4 +1,5 @@
-// A video proc amp page hosted in a test window and connected to a fresh
+// A property page of the capture filter (the video proc amp page unless
+// told otherwise) hosted in a test window and connected to a fresh
 // virtual camera, with the camera's registers, fault injection and write log
 // at hand, and helpers that work the page's controls as a user does.
 #pragma once
@@ -15,6 +16,7 @@
 
 #include "PageHost.h"
 #include "ZKVInterface.h"
+#include "ZKVPluginClasses.h"
 #include "ZKVVirtualCameraControl.h"
 
 // The capture filter of one virtual camera and its control interface.
@@ -68,6 +70,7 @@ protected:
     void MoveSlider(int id, int position);
     void Tick();  // one refresh timer tick
 
+    CLSID pageClass = CLSID_ZKVVideoProcAmpPage;  // the page OpenPage creates
     CameraUnderTest camera;
     std::unique_ptr<MessageBoxCatcher> boxes;
     std::unique_ptr<PageHost> host;

@@ -104,8 +104,9 @@ TEST_F(DeviceTest, PinIsACapturePinAndBothListTheirPages) {
     ASSERT_EQ(S_OK, pin->QueryInterface(IID_ISpecifyPropertyPages, pinPages.Out()));
     CAUUID pages = {};
     ASSERT_EQ(S_OK, filterPages->GetPages(&pages));
-    ASSERT_EQ(1u, pages.cElems);
+    ASSERT_EQ(2u, pages.cElems);
     EXPECT_TRUE(pages.pElems[0] == CLSID_ZKVVideoProcAmpPage);
+    EXPECT_TRUE(pages.pElems[1] == CLSID_ZKVCameraControlPage);
     CoTaskMemFree(pages.pElems);
     ASSERT_EQ(S_OK, pinPages->GetPages(&pages));
     ASSERT_EQ(1u, pages.cElems);
