@@ -207,6 +207,7 @@ INT_PTR CZKVCameraControlPage::OnReceiveMessage(HWND hwnd, UINT uMsg, WPARAM wPa
 }
 
 void CZKVCameraControlPage::OnCommand(int id, int notification) {
+    if (m_bReporting) return;
     if (notification == CBN_SELCHANGE) {
         if (id == IDC_CHANNEL)
             ShowSelectedChannel();
@@ -248,7 +249,9 @@ HRESULT CZKVCameraControlPage::SetRegister(ULONG address, ULONG value) {
 void CZKVCameraControlPage::ShowFailure(const char* action, HRESULT hr) {
     char text[160];
     std::snprintf(text, sizeof text, "Could not %s. hr=0x%x", action, static_cast<unsigned>(hr));
+    m_bReporting = true;
     MessageBoxA(nullptr, text, "Error", MB_OK);
+    m_bReporting = false;
 }
 
 void CZKVCameraControlPage::EnableControl(int id, bool enable) {

@@ -72,4 +72,6 @@ private:
     long m_RateFrames;
     DWORD m_RateTick;
     long m_LastCaptured;
+    // A failure's message box is up: its modal loop must not run another request.
+    bool m_bReporting = false;
 };
