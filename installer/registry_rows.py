@@ -9,6 +9,14 @@ written by hand: scripts/package runs each deliverable's registration
 turns what changed in the prefix's machine registry into WiX RegistryValue
 elements, one include file per deliverable and registry view.
 
+wixl writes a binary value's hex digits into the Registry table as they are,
+which would install a string. A binary value's row therefore gets an Id that
+starts with BINARY_ROW_PREFIX, and scripts/package turns the Value of every
+such row into "#x<hex digits>", the Registry table's form of REG_BINARY.
+A key that the registration creates without values or subkeys (a transform's
+entry under its category) is a row of its own: Name "*" with no value
+creates the key at install and removes it at uninstall.
+
   registry_rows.py rows BEFORE AFTER OUTDIR NAME [--file WINPATH=FILEID]...
       writes OUTDIR/NAME-64.wxi and OUTDIR/NAME-32.wxi; a value that names a
       module path given with --file becomes the installed file's path.
@@ -18,6 +26,12 @@ elements, one include file per deliverable and registry view.
       line each; exit status 1 when there is any.
   registry_rows.py products REG NAME
       prints the uninstall entries (product code and version) named NAME.
+  registry_rows.py matches CLEAN REGISTERED INSTALLED 64|32
+      prints every packaged key and value that the registrations wrote
+      (CLEAN to REGISTERED, a 64-bit prefix) and that INSTALLED, a prefix of
+      64-bit or 32-bit Windows with the packages installed, lacks or holds
+      with another type or data (a module path: another file name); exit
+      status 1 when there is any.
 
 BEFORE and AFTER are copies of a prefix's system.reg.
 """
@@ -33,6 +47,10 @@ PACKAGED_KEYS = (
     "software\\microsoft\\windows nt\\currentversion\\drivers32",
     "software\\wow6432node\\microsoft\\windows nt\\currentversion\\drivers32",
 )
+
+
+# The Id prefix of the rows that scripts/package turns into REG_BINARY.
+BINARY_ROW_PREFIX = "BinaryValue_"
 
 
 def unescape(text):
@@ -134,7 +152,7 @@ def view_of(key):
     return 64, "HKLM", key
 
 
-def wix_row(root, key, name, value, files):
+def wix_row(root, key, name, value, files, row_id):
     kind, data = value
     if kind == "unsupported":
         raise SystemExit("registry_rows: no package row for %s\\%s = %s" % (key, name, data))
@@ -147,9 +165,23 @@ def wix_row(root, key, name, value, files):
         elif kind in ("string", "expandable") and re.match(r"[a-zA-Z]:\\", text):
             raise SystemExit("registry_rows: %s\\%s names %s, which the package does not install"
                              % (key, name, text))
+    id_attr = " Id=\"%s\"" % row_id if kind == "binary" else ""
     name_attr = " Name=%s" % quoteattr(name) if name else ""
-    return "  <RegistryValue Root=\"%s\" Key=%s%s Type=\"%s\" Value=%s/>" % (
-        root, quoteattr(key), name_attr, kind, quoteattr(text))
+    return "  <RegistryValue%s Root=\"%s\" Key=%s%s Type=\"%s\" Value=%s/>" % (
+        id_attr, root, quoteattr(key), name_attr, kind, quoteattr(text))
+
+
+def key_row(root, key):
+    """The row of a key that exists without values: created at install,
+    removed (with what is below it) at uninstall."""
+    return "  <RegistryValue Root=\"%s\" Key=%s Name=\"*\" Type=\"string\" Value=\"\"/>" % (
+        root, quoteattr(key))
+
+
+def is_leaf(keys, key):
+    """True when no key of the registry lies below key."""
+    below = key + "\\"
+    return not any(other.startswith(below) for other in keys)
 
 
 def rows(before_path, after_path, outdir, stem, file_args):
@@ -165,12 +197,17 @@ def rows(before_path, after_path, outdir, stem, file_args):
         if name is None:
             if not new:
                 raise SystemExit("registry_rows: %s: registration removed %s" % (stem, key))
-            continue  # a new key is written by its values
+            # A new key is written by its values or by the keys below it.
+            if len(after[key]) == 1 and is_leaf(after, key):
+                view, root, below = view_of(after[key]["@key"])
+                out[view].append(key_row(root, below))
+            continue
         if new is None:
             raise SystemExit("registry_rows: %s: registration removed %s\\%s" % (stem, key, name))
         spelled_key = after[key]["@key"]
         view, root, below = view_of(spelled_key)
-        out[view].append(wix_row(root, below, new[0], new[1], files))
+        row_id = "%s%s%d_%d" % (BINARY_ROW_PREFIX, stem, view, len(out[view]))
+        out[view].append(wix_row(root, below, new[0], new[1], files, row_id))
     for view, lines in out.items():
         with open("%s/%s-%d.wxi" % (outdir, stem, view), "w", encoding="utf-8") as f:
             f.write("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n")
@@ -195,6 +232,43 @@ def leftovers(before_path, installed_path, after_path):
     return 1 if found else 0
 
 
+def module_name(value):
+    """The file name of a value that is a module path, else None."""
+    kind, data = value
+    if kind in ("string", "expandable") and re.match(r"[a-zA-Z]:\\", data):
+        return data.rsplit("\\", 1)[-1].lower()
+    return None
+
+
+def matches(clean_path, registered_path, installed_path, bits):
+    registered, installed = parse(registered_path), parse(installed_path)
+    wow = "\\wow6432node\\"
+    found = 0
+    for key, name, old, new in differences(parse(clean_path), registered):
+        if not key.startswith(PACKAGED_KEYS) or (name is None and not new):
+            continue
+        there = key
+        if bits == 32:
+            if view_of(key)[0] != 32:
+                continue
+            there = key.replace(wow, "\\", 1)
+        have = installed.get(there)
+        if name is None:
+            if have is None:
+                print("missing key %s" % registered[key]["@key"])
+                found += 1
+            continue
+        got = (have or {}).get(name)
+        want = new[1]
+        same = got is not None and (got[1] == want or (
+            module_name(want) is not None and module_name(got[1]) == module_name(want)))
+        if not same:
+            print("%s [%s]: %s instead of %s" % (registered[key]["@key"], new[0],
+                                                got[1] if got else "nothing", want))
+            found += 1
+    return 1 if found else 0
+
+
 def products(reg_path, product_name):
     uninstall = "software\\microsoft\\windows\\currentversion\\uninstall\\"
     for key, values in sorted(parse(reg_path).items()):
@@ -212,6 +286,8 @@ def main(argv):
         return 0
     if len(argv) == 5 and argv[1] == "leftovers":
         return leftovers(argv[2], argv[3], argv[4])
+    if len(argv) == 6 and argv[1] == "matches" and argv[5] in ("32", "64"):
+        return matches(argv[2], argv[3], argv[4], int(argv[5]))
     if len(argv) == 4 and argv[1] == "products":
         products(argv[2], argv[3])
         return 0

@@ -1,12 +1,15 @@
 // What a program of this architecture finds after the package was installed
 // (ZKV_EXPECT_INSTALLED=1) or removed (=0), with nothing else done: the
-// compression manager's codec by FOURCC, and the plug-in's classes by CLSID.
+// compression manager's codec by FOURCC, the plug-in's classes by CLSID and
+// the decoder transform among Media Foundation's video decoders.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <objbase.h>
 #include <ocidl.h>
 #include <vfw.h>
+#include <mfapi.h>
+#include <mftransform.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +21,10 @@
 #include "ZKVInterface.h"
 #include "ZKVPluginClasses.h"
 #include "convert/FrameConverter.h"
+#include "mediafoundation/MediaTypeRecords.h"
+// Last: defines the transform's CLSID here.
+#include <initguid.h>
+#include "mediafoundation/DecoderTransformClasses.h"
 
 namespace {
 
@@ -82,6 +89,43 @@ TEST(InstalledPlugin, CreatesTheHandlerAndThePagesByClsid) {
                                              reinterpret_cast<void**>(&object)));
         if (object) object->Release();
     }
+    CoUninitialize();
+}
+
+// An application's own search for a decoder from a camera subtype to RGB32
+// in this architecture's registry view; the transform found is ours and
+// loads from the path its class names.
+TEST(InstalledDecoderTransform, IsFoundAmongTheVideoDecodersAndLoads) {
+    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    ASSERT_EQ(S_OK, MFStartup(MF_VERSION, MFSTARTUP_NOSOCKET));
+    for (const char* fourcc : {"RGB3", "ZY44", "Y800"}) {
+        const MFT_REGISTER_TYPE_INFO input = {MFMediaType_Video, FourccSubtype(mmioFOURCC(
+                                                                     fourcc[0], fourcc[1], fourcc[2], fourcc[3]))};
+        const MFT_REGISTER_TYPE_INFO output = {MFMediaType_Video, MFVideoFormat_RGB32};
+        IMFActivate** found = nullptr;
+        UINT32 count = 0;
+        ASSERT_EQ(S_OK, MFTEnumEx(MFT_CATEGORY_VIDEO_DECODER, MFT_ENUM_FLAG_SYNCMFT, &input, &output,
+                                  &found, &count))
+            << fourcc;
+        int ours = 0;
+        for (UINT32 i = 0; i < count; ++i) {
+            GUID clsid = GUID_NULL;
+            if (SUCCEEDED(found[i]->GetGUID(MFT_TRANSFORM_CLSID_Attribute, &clsid)) &&
+                IsEqualGUID(clsid, CLSID_ZKVDecoderTransform)) {
+                ++ours;
+                IMFTransform* transform = nullptr;
+                EXPECT_EQ(S_OK, found[i]->ActivateObject(IID_IMFTransform,
+                                                         reinterpret_cast<void**>(&transform)))
+                    << fourcc;
+                if (transform) transform->Release();
+                found[i]->ShutdownObject();
+            }
+            found[i]->Release();
+        }
+        CoTaskMemFree(found);
+        EXPECT_EQ(ExpectInstalled() ? 1 : 0, ours) << fourcc;
+    }
+    MFShutdown();
     CoUninitialize();
 }
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # One installer package through its life in a fresh prefix of its own:
 #   package_test.sh x64|x86 <repository> <work directory>
-# install, what programs of each architecture then find, the virtual cameras
-# feature with Tessera from the installed folder (x64), repair, a second
-# install of the same version, uninstall against the registry as it was,
+# install, what programs of each architecture then find, repair, a second
+# install of the same version, the virtual cameras feature with the
+# registry as the deliverables' own registration writes it and (x64) Tessera
+# from the installed folder, uninstall against the registry as it was,
 # a newer version over an older one, and (x86) the x64 package refused on
 # 32-bit Windows. Prints each step; exit status 1 on the first failure.
 set -uo pipefail
@@ -82,14 +83,23 @@ step "the same version again"
 msiexec_qn /i "$package" || fail "second msiexec /i exited $?"
 expect_one_entry "same version twice" "$version"
 
+step "virtual cameras feature, the registry as the registration writes it"
+msiexec_qn /i "$package" ADDLOCAL=ALL || fail "msiexec ADDLOCAL=ALL exited $?"
+snapshot installed
+grep -q "ZKV Virtual IIDC Camera 3" "$work/installed.reg" || fail "no third virtual camera"
+# Every key, and every value with its type and bytes (module paths by file
+# name), as regsvr32 and BrisalSetup wrote them where scripts/package
+# harvested the rows.
+harvested=$root/build/packages/rows
+flock "$root/build/packages/.lock" python3 "$rows" matches "$harvested/clean.reg" \
+  "$harvested/registered.reg" "$work/installed.reg" "$([ "$arch" = x64 ] && echo 64 || echo 32)" ||
+  fail "the installed registry differs from the deliverables' registration (above)"
+
 if [ "$arch" = x64 ]; then
-  step "virtual cameras feature, Tessera from the installed folder"
-  msiexec_qn /i "$package" ADDLOCAL=ALL || fail "msiexec ADDLOCAL=ALL exited $?"
-  snapshot installed
+  step "Tessera from the installed folder"
   ZKV_BIN_DIR="$installdir" wine "$root/build/win64/bin/viewer_camera_test.exe" \
     --gtest_filter='ViewerWithCameras.EachCameraHas*' >"$work/viewer.log" 2>&1 ||
     { cat "$work/viewer.log"; fail "Tessera with the installed cameras"; }
-  grep -q "ZKV Virtual IIDC Camera 3" "$work/installed.reg" || fail "no third virtual camera"
 fi
 
 step "uninstall"
@@ -98,7 +108,7 @@ checks 0
 snapshot after
 python3 "$rows" leftovers "$work/before.reg" "$work/installed.reg" "$work/after.reg" ||
   fail "the uninstall left registry content of the install (above)"
-left=$(find "$WINEPREFIX/drive_c" \( -iname 'Brisal.dll' -o -iname 'Orvane.ax' -o -iname 'Tessera*' \
+left=$(find "$WINEPREFIX/drive_c" \( -iname 'Brisal*.dll' -o -iname 'Orvane.ax' -o -iname 'Tessera*' \
   -o -iname 'ZkvVirtualCamera.ax' -o -path '*/ZKV*' \) -not -path '*/windows/Installer/*' 2>/dev/null)
 [ -z "$left" ] || fail "files left: $left"
 [ -z "$(entries)" ] || fail "an uninstall entry is left"
