@@ -64,20 +64,20 @@ void ReadThroughSourceReader(const CodecDll& codec, const FourccFormat& format) 
     SCOPED_TRACE(format.name);
     constexpr UINT32 kWidth = 64, kHeight = 48;
     ComPtr<IMFMediaSource> source;
-    ASSERT_EQ(CreateVirtualMediaSource(format.fourcc, kWidth, kHeight, source.Out()), S_OK);
+    ASSERT_EQ(CreateVirtualMediaSource(format.fourcc, kWidth, kHeight, &source), S_OK);
     ComPtr<IMFSourceReader> reader;
-    ASSERT_EQ(MFCreateSourceReaderFromMediaSource(source.Get(), nullptr, reader.Out()), S_OK);
+    ASSERT_EQ(MFCreateSourceReaderFromMediaSource(source.Get(), nullptr, &reader), S_OK);
     ComPtr<IMFMediaType> rgb;
-    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 0, 0, rgb.Out()), S_OK);
+    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 0, 0, &rgb), S_OK);
     ASSERT_EQ(reader->SetCurrentMediaType(MF_SOURCE_READER_FIRST_VIDEO_STREAM, nullptr, rgb.Get()), S_OK)
         << "the reader found no decoder";
     ComPtr<IMFMediaType> current;
-    ASSERT_EQ(reader->GetCurrentMediaType(MF_SOURCE_READER_FIRST_VIDEO_STREAM, current.Out()), S_OK);
+    ASSERT_EQ(reader->GetCurrentMediaType(MF_SOURCE_READER_FIRST_VIDEO_STREAM, &current), S_OK);
     GUID subtype = GUID_NULL;
     EXPECT_EQ(current->GetGUID(MF_MT_SUBTYPE, &subtype), S_OK);
     EXPECT_TRUE(IsEqualGUID(subtype, MFVideoFormat_RGB32));
     ComPtr<IMFMediaType> native;
-    ASSERT_EQ(reader->GetNativeMediaType(MF_SOURCE_READER_FIRST_VIDEO_STREAM, MF_SOURCE_READER_CURRENT_TYPE_INDEX, native.Out()), S_OK);
+    ASSERT_EQ(reader->GetNativeMediaType(MF_SOURCE_READER_FIRST_VIDEO_STREAM, MF_SOURCE_READER_CURRENT_TYPE_INDEX, &native), S_OK);
     EXPECT_EQ(native->GetGUID(MF_MT_SUBTYPE, &subtype), S_OK);
     EXPECT_EQ(subtype.Data1, format.fourcc);
 
@@ -86,7 +86,7 @@ void ReadThroughSourceReader(const CodecDll& codec, const FourccFormat& format) 
         LONGLONG time = -1;
         ComPtr<IMFSample> sample;
         ASSERT_EQ(reader->ReadSample(MF_SOURCE_READER_FIRST_VIDEO_STREAM, 0, &stream, &flags, &time,
-                                     sample.Out()),
+                                     &sample),
                   S_OK);
         ASSERT_NE(sample.Get(), nullptr);
         std::vector<std::uint8_t> frame(FrameByteCount(format, kWidth, kHeight));
@@ -94,7 +94,7 @@ void ReadThroughSourceReader(const CodecDll& codec, const FourccFormat& format) 
                                    frame.data(), frame.size()),
                   frame.size());
         ComPtr<IMFMediaBuffer> buffer;
-        ASSERT_EQ(sample->ConvertToContiguousBuffer(buffer.Out()), S_OK);
+        ASSERT_EQ(sample->ConvertToContiguousBuffer(&buffer), S_OK);
         BYTE* data = nullptr;
         DWORD length = 0;
         ASSERT_EQ(buffer->Lock(&data, nullptr, &length), S_OK);

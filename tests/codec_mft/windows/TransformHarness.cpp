@@ -46,7 +46,7 @@ HRESULT TransformDll::Create(IMFTransform** transform) const {
     // {C3394019-1DAB-4301-B613-A7468D9FC975}
     const CLSID clsid = {0xc3394019, 0x1dab, 0x4301, {0xb6, 0x13, 0xa7, 0x46, 0x8d, 0x9f, 0xc9, 0x75}};
     ComPtr<IClassFactory> factory;
-    HRESULT hr = get(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Out()));
+    HRESULT hr = get(clsid, IID_IClassFactory, factory.Out());
     if (SUCCEEDED(hr)) hr = factory->CreateInstance(nullptr, IID_IMFTransform, reinterpret_cast<void**>(transform));
     return hr;
 }
@@ -54,19 +54,19 @@ HRESULT TransformDll::Create(IMFTransform** transform) const {
 HRESULT ReadCameraFrame(DWORD fourcc, UINT32 width, UINT32 height, std::vector<std::uint8_t>* frame,
                         LONGLONG* time) {
     ComPtr<IMFMediaSource> source;
-    HRESULT hr = CreateVirtualMediaSource(fourcc, width, height, source.Out());
+    HRESULT hr = CreateVirtualMediaSource(fourcc, width, height, &source);
     ComPtr<IMFSourceReader> reader;
-    if (SUCCEEDED(hr)) hr = MFCreateSourceReaderFromMediaSource(source.Get(), nullptr, reader.Out());
+    if (SUCCEEDED(hr)) hr = MFCreateSourceReaderFromMediaSource(source.Get(), nullptr, &reader);
     ComPtr<IMFSample> sample;
     // The second frame: the moving square has left its first place.
     for (int i = 0; SUCCEEDED(hr) && i < 2; ++i) {
         DWORD stream = 0, flags = 0;
         hr = reader->ReadSample(MF_SOURCE_READER_FIRST_VIDEO_STREAM, 0, &stream, &flags, time,
-                                sample.Out());
+                                &sample);
         if (SUCCEEDED(hr) && !sample.Get()) hr = E_FAIL;
     }
     ComPtr<IMFMediaBuffer> buffer;
-    if (SUCCEEDED(hr)) hr = sample->ConvertToContiguousBuffer(buffer.Out());
+    if (SUCCEEDED(hr)) hr = sample->ConvertToContiguousBuffer(&buffer);
     BYTE* data = nullptr;
     DWORD length = 0;
     if (SUCCEEDED(hr)) hr = buffer->Lock(&data, nullptr, &length);
@@ -80,7 +80,7 @@ HRESULT ReadCameraFrame(DWORD fourcc, UINT32 width, UINT32 height, std::vector<s
 
 HRESULT MakeInputSample(const std::vector<std::uint8_t>& frame, LONGLONG time, IMFSample** sample) {
     ComPtr<IMFMediaBuffer> buffer;
-    HRESULT hr = MFCreateMemoryBuffer(static_cast<DWORD>(frame.size() ? frame.size() : 1), buffer.Out());
+    HRESULT hr = MFCreateMemoryBuffer(static_cast<DWORD>(frame.size() ? frame.size() : 1), &buffer);
     BYTE* data = nullptr;
     if (SUCCEEDED(hr)) hr = buffer->Lock(&data, nullptr, nullptr);
     if (SUCCEEDED(hr)) {

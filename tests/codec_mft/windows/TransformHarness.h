@@ -15,35 +15,13 @@
 #include <vector>
 
 #include "CodecDll.h"
+#include "ComPtr.h"
 
 // COM and Media Foundation for the test's lifetime.
 class MediaFoundationTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-};
-
-// Releases an interface at the end of a scope.
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T* Get() const { return p_; }
-    T* operator->() const { return p_; }
-    T** Out() {
-        Reset();
-        return &p_;
-    }
-    void Reset() {
-        if (p_) p_->Release();
-        p_ = nullptr;
-    }
-
-private:
-    T* p_ = nullptr;
 };
 
 GUID FourccGuid(DWORD fourcc);

@@ -19,10 +19,10 @@ protected:
     // Sets the input type of the frame and the offered output type.
     void Negotiate(IMFTransform* transform, DWORD fourcc, UINT32 width, UINT32 height) {
         ComPtr<IMFMediaType> input;
-        ASSERT_EQ(MakeVideoType(MFMediaType_Video, FourccGuid(fourcc), width, height, input.Out()), S_OK);
+        ASSERT_EQ(MakeVideoType(MFMediaType_Video, FourccGuid(fourcc), width, height, &input), S_OK);
         ASSERT_EQ(transform->SetInputType(0, input.Get(), 0), S_OK);
         ComPtr<IMFMediaType> output;
-        ASSERT_EQ(transform->GetOutputAvailableType(0, 0, output.Out()), S_OK);
+        ASSERT_EQ(transform->GetOutputAvailableType(0, 0, &output), S_OK);
         UINT32 stride = 0;
         EXPECT_EQ(output->GetUINT32(MF_MT_DEFAULT_STRIDE, &stride), S_OK);
         EXPECT_EQ(static_cast<INT32>(stride), static_cast<INT32>(4 * width));
@@ -35,7 +35,7 @@ protected:
 
 HRESULT ProcessInto(IMFTransform* transform, IMFMediaBuffer* buffer, IMFSample** result) {
     ComPtr<IMFSample> sample;
-    HRESULT hr = MFCreateSample(sample.Out());
+    HRESULT hr = MFCreateSample(&sample);
     if (SUCCEEDED(hr)) hr = sample->AddBuffer(buffer);
     MFT_OUTPUT_DATA_BUFFER output = {0, sample.Get(), 0, nullptr};
     DWORD status = 0;
@@ -60,7 +60,7 @@ TEST_F(TransformTest, EveryFourccGivesTheCodecsPixelsTopDownInEitherBuffer) {
                                                             kWidth, kHeight, frame);
 
             ComPtr<IMFTransform> transform;
-            ASSERT_EQ(dll_.Create(transform.Out()), S_OK);
+            ASSERT_EQ(dll_.Create(&transform), S_OK);
             Negotiate(transform.Get(), format.fourcc, kWidth, kHeight);
             MFT_OUTPUT_STREAM_INFO info{};
             ASSERT_EQ(transform->GetOutputStreamInfo(0, &info), S_OK);
@@ -68,18 +68,18 @@ TEST_F(TransformTest, EveryFourccGivesTheCodecsPixelsTopDownInEitherBuffer) {
             EXPECT_EQ(info.dwFlags & MFT_OUTPUT_STREAM_PROVIDES_SAMPLES, 0u);
 
             ComPtr<IMFSample> input;
-            ASSERT_EQ(MakeInputSample(frame, time, input.Out()), S_OK);
+            ASSERT_EQ(MakeInputSample(frame, time, &input), S_OK);
             ASSERT_EQ(transform->ProcessInput(0, input.Get(), 0), S_OK);
             EXPECT_EQ(transform->ProcessInput(0, input.Get(), 0), MF_E_NOTACCEPTING);
 
             ComPtr<IMFMediaBuffer> buffer;
             if (twoD) {
-                ASSERT_EQ(MFCreate2DMediaBuffer(kWidth, kHeight, 22, FALSE, buffer.Out()), S_OK);
+                ASSERT_EQ(MFCreate2DMediaBuffer(kWidth, kHeight, 22, FALSE, &buffer), S_OK);
             } else {
-                ASSERT_EQ(MFCreateMemoryBuffer(info.cbSize, buffer.Out()), S_OK);
+                ASSERT_EQ(MFCreateMemoryBuffer(info.cbSize, &buffer), S_OK);
             }
             ComPtr<IMFSample> output;
-            ASSERT_EQ(ProcessInto(transform.Get(), buffer.Get(), output.Out()), S_OK);
+            ASSERT_EQ(ProcessInto(transform.Get(), buffer.Get(), &output), S_OK);
             LONGLONG value = -1;
             EXPECT_EQ(output->GetSampleTime(&value), S_OK);
             EXPECT_EQ(value, time);
@@ -89,7 +89,7 @@ TEST_F(TransformTest, EveryFourccGivesTheCodecsPixelsTopDownInEitherBuffer) {
             BYTE* data = nullptr;
             if (twoD) {
                 ComPtr<IMF2DBuffer> twoDBuffer;
-                ASSERT_EQ(buffer->QueryInterface(IID_IMF2DBuffer, reinterpret_cast<void**>(twoDBuffer.Out())), S_OK);
+                ASSERT_EQ(buffer->QueryInterface(IID_IMF2DBuffer, twoDBuffer.Out()), S_OK);
                 LONG pitch = 0;
                 ASSERT_EQ(twoDBuffer->Lock2D(&data, &pitch), S_OK);
                 EXPECT_TRUE(SameRows(data, pitch, reference, kWidth, kHeight));
@@ -102,7 +102,7 @@ TEST_F(TransformTest, EveryFourccGivesTheCodecsPixelsTopDownInEitherBuffer) {
                 buffer->Unlock();
             }
             ComPtr<IMFSample> none;
-            EXPECT_EQ(ProcessInto(transform.Get(), buffer.Get(), none.Out()), MF_E_TRANSFORM_NEED_MORE_INPUT);
+            EXPECT_EQ(ProcessInto(transform.Get(), buffer.Get(), &none), MF_E_TRANSFORM_NEED_MORE_INPUT);
         }
     }
 }
@@ -126,24 +126,24 @@ TEST_F(TransformTest, RefusesWhatTheCodecRefuses) {
     };
     for (const InputRefusal& c : inputs) {
         ComPtr<IMFTransform> transform;
-        ASSERT_EQ(dll_.Create(transform.Out()), S_OK);
+        ASSERT_EQ(dll_.Create(&transform), S_OK);
         ComPtr<IMFMediaType> type;
-        ASSERT_EQ(MakeVideoType(c.major, FourccGuid(FourccOf(c.fourcc)), c.width, c.height, type.Out()), S_OK);
+        ASSERT_EQ(MakeVideoType(c.major, FourccGuid(FourccOf(c.fourcc)), c.width, c.height, &type), S_OK);
         EXPECT_EQ(transform->SetInputType(0, type.Get(), MFT_SET_TYPE_TEST_ONLY), MF_E_INVALIDMEDIATYPE) << c.what;
         EXPECT_EQ(transform->SetInputType(0, type.Get(), 0), MF_E_INVALIDMEDIATYPE) << c.what;
     }
 
     ComPtr<IMFTransform> transform;
-    ASSERT_EQ(dll_.Create(transform.Out()), S_OK);
+    ASSERT_EQ(dll_.Create(&transform), S_OK);
     ComPtr<IMFMediaType> type;
     ComPtr<IMFSample> sample;
-    ASSERT_EQ(MakeInputSample(std::vector<std::uint8_t>(64 * 48), 0, sample.Out()), S_OK);
+    ASSERT_EQ(MakeInputSample(std::vector<std::uint8_t>(64 * 48), 0, &sample), S_OK);
     EXPECT_EQ(transform->ProcessInput(0, sample.Get(), 0), MF_E_TRANSFORM_TYPE_NOT_SET);
-    EXPECT_EQ(transform->GetOutputAvailableType(0, 0, type.Out()), MF_E_TRANSFORM_TYPE_NOT_SET);
-    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 64, 48, type.Out()), S_OK);
+    EXPECT_EQ(transform->GetOutputAvailableType(0, 0, &type), MF_E_TRANSFORM_TYPE_NOT_SET);
+    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 64, 48, &type), S_OK);
     EXPECT_EQ(transform->SetOutputType(0, type.Get(), 0), MF_E_TRANSFORM_TYPE_NOT_SET);
 
-    ASSERT_EQ(MakeVideoType(MFMediaType_Video, FourccGuid(FourccOf("RGB3")), 64, 48, type.Out()), S_OK);
+    ASSERT_EQ(MakeVideoType(MFMediaType_Video, FourccGuid(FourccOf("RGB3")), 64, 48, &type), S_OK);
     ASSERT_EQ(transform->SetInputType(0, type.Get(), 0), S_OK);
     const struct {
         const char* what;
@@ -154,18 +154,18 @@ TEST_F(TransformTest, RefusesWhatTheCodecRefuses) {
         {"another subtype", MFVideoFormat_RGB24, 64, 48},
     };
     for (const auto& c : outputs) {
-        ASSERT_EQ(MakeVideoType(MFMediaType_Video, c.subtype, c.width, c.height, type.Out()), S_OK);
+        ASSERT_EQ(MakeVideoType(MFMediaType_Video, c.subtype, c.width, c.height, &type), S_OK);
         EXPECT_EQ(transform->SetOutputType(0, type.Get(), 0), MF_E_INVALIDMEDIATYPE) << c.what;
     }
-    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 64, 48, type.Out()), S_OK);
+    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 64, 48, &type), S_OK);
     ASSERT_EQ(type->SetUINT32(MF_MT_DEFAULT_STRIDE, static_cast<UINT32>(-256)), S_OK);
     EXPECT_EQ(transform->SetOutputType(0, type.Get(), 0), MF_E_INVALIDMEDIATYPE) << "bottom-up";
     EXPECT_EQ(transform->ProcessInput(0, sample.Get(), 0), MF_E_TRANSFORM_TYPE_NOT_SET);
 
-    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 64, 48, type.Out()), S_OK);
+    ASSERT_EQ(MakeVideoType(MFMediaType_Video, MFVideoFormat_RGB32, 64, 48, &type), S_OK);
     ASSERT_EQ(transform->SetOutputType(0, type.Get(), 0), S_OK);
     ComPtr<IMFSample> shortSample;
-    ASSERT_EQ(MakeInputSample(std::vector<std::uint8_t>(64 * 48 - 1), 0, shortSample.Out()), S_OK);
+    ASSERT_EQ(MakeInputSample(std::vector<std::uint8_t>(64 * 48 - 1), 0, &shortSample), S_OK);
     EXPECT_EQ(transform->ProcessInput(0, shortSample.Get(), 0), MF_E_BUFFERTOOSMALL);
     DWORD status = 0;
     EXPECT_EQ(transform->GetOutputStatus(&status), S_OK);
@@ -174,22 +174,22 @@ TEST_F(TransformTest, RefusesWhatTheCodecRefuses) {
     // A frame whose output buffer is too small waits for a usable one; a flush drops it.
     ASSERT_EQ(transform->ProcessInput(0, sample.Get(), 0), S_OK);
     ComPtr<IMFMediaBuffer> small;
-    ASSERT_EQ(MFCreateMemoryBuffer(4 * 64 * 48 - 1, small.Out()), S_OK);
+    ASSERT_EQ(MFCreateMemoryBuffer(4 * 64 * 48 - 1, &small), S_OK);
     ComPtr<IMFSample> output;
-    EXPECT_EQ(ProcessInto(transform.Get(), small.Get(), output.Out()), MF_E_BUFFERTOOSMALL);
+    EXPECT_EQ(ProcessInto(transform.Get(), small.Get(), &output), MF_E_BUFFERTOOSMALL);
     EXPECT_EQ(transform->GetOutputStatus(&status), S_OK);
     EXPECT_EQ(status, static_cast<DWORD>(MFT_OUTPUT_STATUS_SAMPLE_READY));
     EXPECT_EQ(transform->ProcessMessage(MFT_MESSAGE_COMMAND_FLUSH, 0), S_OK);
-    EXPECT_EQ(ProcessInto(transform.Get(), small.Get(), output.Out()), MF_E_TRANSFORM_NEED_MORE_INPUT);
+    EXPECT_EQ(ProcessInto(transform.Get(), small.Get(), &output), MF_E_TRANSFORM_NEED_MORE_INPUT);
 
     // Drain: the waiting frame still comes out, new input waits until it has.
     ASSERT_EQ(transform->ProcessInput(0, sample.Get(), 0), S_OK);
     EXPECT_EQ(transform->ProcessMessage(MFT_MESSAGE_COMMAND_DRAIN, 0), S_OK);
     ComPtr<IMFMediaBuffer> whole;
-    ASSERT_EQ(MFCreateMemoryBuffer(4 * 64 * 48, whole.Out()), S_OK);
-    EXPECT_EQ(ProcessInto(transform.Get(), whole.Get(), output.Out()), S_OK);
+    ASSERT_EQ(MFCreateMemoryBuffer(4 * 64 * 48, &whole), S_OK);
+    EXPECT_EQ(ProcessInto(transform.Get(), whole.Get(), &output), S_OK);
     EXPECT_EQ(transform->ProcessInput(0, sample.Get(), 0), MF_E_NOTACCEPTING);
-    EXPECT_EQ(ProcessInto(transform.Get(), whole.Get(), output.Out()), MF_E_TRANSFORM_NEED_MORE_INPUT);
+    EXPECT_EQ(ProcessInto(transform.Get(), whole.Get(), &output), MF_E_TRANSFORM_NEED_MORE_INPUT);
     EXPECT_EQ(transform->ProcessMessage(MFT_MESSAGE_NOTIFY_END_OF_STREAM, 0), S_OK);
     EXPECT_EQ(transform->ProcessInput(0, sample.Get(), 0), S_OK);
 }
