@@ -6,7 +6,7 @@
 
 struct ProcessSample {
     unsigned long long residentBytes;   // working set
-    unsigned long long committedBytes;  // private committed memory
+    unsigned long long committedBytes;  // committed private pages of the address space
     DWORD handles;
     DWORD threads;
 };

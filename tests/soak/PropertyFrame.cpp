@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "StreamingConfigPageIds.h"
 #include "VideoProcAmpPageIds.h"
 
 namespace {
@@ -109,42 +108,6 @@ HWND PropertyFrame::Control(int id, const char* className) const
     if (frame_)
         EnumChildWindows(frame_, MatchControl, reinterpret_cast<LPARAM>(&q));
     return q.found;
-}
-
-bool PropertyFrame::StepResolution(int step, std::string* chosen)
-{
-    HWND list = Control(IDC_RESOLUTION, "ComboBox");
-    if (!list)
-        return false;
-    DWORD_PTR count = 0, current = 0;
-    SendMessageTimeoutA(list, CB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
-    SendMessageTimeoutA(list, CB_GETCURSEL, 0, 0, SMTO_NORMAL, 5000, &current);
-    if (count == 0 || count > 1000)
-        return false;
-    const LRESULT index = static_cast<LRESULT>((current + count + step) % count);
-    SendMessageTimeoutA(list, CB_SETCURSEL, index, 0, SMTO_NORMAL, 5000, nullptr);
-    // The page fills the conversion list on the change notification, as after a user's choice.
-    SendMessageTimeoutA(GetParent(list), WM_COMMAND, MAKEWPARAM(IDC_RESOLUTION, CBN_SELCHANGE),
-                        reinterpret_cast<LPARAM>(list), SMTO_NORMAL, 5000, nullptr);
-    *chosen = Text(list);
-    return true;
-}
-
-bool PropertyFrame::SelectResolution(const std::string& text)
-{
-    HWND list = Control(IDC_RESOLUTION, "ComboBox");
-    if (!list)
-        return false;
-    DWORD_PTR count = 0;
-    SendMessageTimeoutA(list, CB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count);
-    for (int step = 0; step < static_cast<int>(count); ++step) {
-        std::string chosen;
-        if (!StepResolution(1, &chosen))
-            return false;
-        if (chosen == text)
-            return true;
-    }
-    return false;
 }
 
 bool PropertyFrame::MoveSlider(int sliderId, double fraction)

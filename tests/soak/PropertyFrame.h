@@ -1,8 +1,7 @@
 // One camera's property frame in the viewer, opened through the camera
 // window's menu command and worked from outside the process the way a user
-// would: the streaming page's format lists, the video proc amp page's
-// sliders and its register editor. Message boxes the pages show are
-// dismissed and counted.
+// would: the video proc amp page's sliders and its register editor. Message
+// boxes the pages show are dismissed and counted.
 #pragma once
 
 #include <windows.h>
@@ -25,11 +24,6 @@ public:
     // OK applies the pages (the streaming page commits its format), Cancel does not.
     bool Close(bool ok, DWORD timeoutMs);
 
-    // Moves the streaming page's resolution list by `step` entries (wrapping)
-    // and reports the entry's text; false without the page.
-    bool StepResolution(int step, std::string* chosen);
-    // Selects the resolution of that text again.
-    bool SelectResolution(const std::string& text);
     // Moves a video proc amp slider to `fraction` (0..1) of its range.
     bool MoveSlider(int sliderId, double fraction);
     // The register editor: Get and Set. False when the camera refused the

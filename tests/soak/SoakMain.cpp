@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -143,14 +144,28 @@ int main(int argc, char** argv)
 
     // Every camera window with its serial number in the title: the graph is
     // built and running. Message boxes would stop a camera thread: answer them.
+    // A camera that failed shows its message and no window: once one was
+    // answered, the others get 30 s more, not the whole start-up time.
     std::vector<MessageBoxText> messages;
+    std::set<HWND> answered;
+    size_t shownCount = 0;
+    DWORD lastChange = GetTickCount();
     const bool shown = WaitUntil(
         [&] {
             for (HWND box : viewer.MessageBoxes()) {
-                messages.push_back(ViewerProcess::ReadMessageBox(box));
+                if (answered.insert(box).second) {
+                    messages.push_back(ViewerProcess::ReadMessageBox(box));
+                    lastChange = GetTickCount();
+                }
                 ViewerProcess::Dismiss(box);
             }
-            return CamerasShown(viewer).size() >= options.cameras || !viewer.Running();
+            const size_t count = CamerasShown(viewer).size();
+            if (count != shownCount) {
+                shownCount = count;
+                lastChange = GetTickCount();
+            }
+            return count >= options.cameras || !viewer.Running() ||
+                   (!messages.empty() && GetTickCount() - lastChange > 30000);
         },
         180000);
     LogMessages(log, messages);

@@ -11,6 +11,9 @@ constexpr DWORD kPageTimeoutMs = 30000;
 constexpr ULONG kSerialNumberRegister = 0x1F20;
 constexpr ULONG kBrightnessControl = 0x800;
 constexpr ULONG kBrightnessInquiry = 0x500;  // read-only: a write must be refused
+constexpr ULONG kCurVFrmRate = 0x600;
+constexpr ULONG kCurVMode = 0x604;
+constexpr unsigned kFieldShift = 29;  // the rate and mode fields are the top three bits
 
 // Keeps a text to one field of the log's line.
 std::string Field(std::string text)
@@ -74,27 +77,35 @@ void SoakSchedule::OpenAndCancel(const SoakCamera& camera)
                                                      : "did not open");
 }
 
-// The streaming page commits its lists when the frame closes with OK. While
-// the graph runs the camera accepts no other size, so the switch and the
-// switch back are both requests the camera refuses; the stream must go on.
+// The viewer opens the capture filter's pages only (the streaming page is the
+// pin's), so the format is switched the way those pages can: the frame rate
+// through the register editor, to another rate and back, while the stream
+// runs; a video mode change is refused while streaming and the stream goes on.
 void SoakSchedule::SwitchFormatAndBack(const SoakCamera& camera)
 {
-    std::string original, other;
-    bool ok = false;
-    {
-        PropertyFrame frame(viewer_, camera.window);
-        ok = frame.Open(kPageTimeoutMs) && frame.StepResolution(0, &original) &&
-             frame.StepResolution(1, &other) && frame.Close(true, kPageTimeoutMs);
+    PropertyFrame frame(viewer_, camera.window);
+    if (!frame.Open(kPageTimeoutMs)) {
+        Result(camera, "format", false, "did not open");
+        return;
     }
-    if (ok) {
-        PropertyFrame frame(viewer_, camera.window);
-        ok = frame.Open(kPageTimeoutMs) && frame.SelectResolution(original) &&
-             frame.Close(true, kPageTimeoutMs);
-    }
-    const bool delivering = ok && WaitForDelivery(camera, true, 10000);
-    Result(camera, "format", ok && delivering,
-           original + " -> " + other + " -> " + original +
-               (ok ? (delivering ? "" : ": no frames afterwards") : ": page not worked"));
+    ULONG rate = 0, switched = 0, back = 0, mode = 0;
+    bool ok = frame.ReadRegister(kCurVFrmRate, &rate, kPageTimeoutMs) &&
+              frame.ReadRegister(kCurVMode, &mode, kPageTimeoutMs);
+    const ULONG index = rate >> kFieldShift;
+    const ULONG other = (index > 0 ? index - 1 : index + 1) << kFieldShift;
+    ok = ok && frame.WriteRegister(kCurVFrmRate, other, kPageTimeoutMs) &&
+         frame.ReadRegister(kCurVFrmRate, &switched, kPageTimeoutMs) && switched == other &&
+         WaitForDelivery(camera, true, 10000) &&
+         frame.WriteRegister(kCurVFrmRate, rate, kPageTimeoutMs) &&
+         frame.ReadRegister(kCurVFrmRate, &back, kPageTimeoutMs) && back == rate;
+    const ULONG otherMode = ((mode >> kFieldShift) ^ 1) << kFieldShift;
+    const bool modeRefused = ok && !frame.WriteRegister(kCurVMode, otherMode, kPageTimeoutMs);
+    const bool closed = frame.Close(false, kPageTimeoutMs);
+    const bool delivering = WaitForDelivery(camera, true, 10000);
+    Result(camera, "format", ok && modeRefused && closed && delivering,
+           "rate " + Hex(rate) + " -> " + Hex(switched) + " -> " + Hex(back) +
+               (modeRefused ? "; mode change refused while streaming" : "; mode change not refused") +
+               (delivering ? "" : "; no frames afterwards"));
 }
 
 // Brightness moved to two positions through its slider: the control

@@ -1,7 +1,7 @@
 // The fixed schedule of a soak: step i works camera i mod N with the action
 // (i / N) mod 5 of the table, so every camera meets every action in turn:
-// its property frame opened and cancelled, its format switched through the
-// streaming page and back, features set on the video proc amp page, registers
+// its property frame opened and cancelled, its frame rate switched and back
+// and a mode change refused, features set on the video proc amp page, registers
 // read and written in the register editor, and a failure and its recovery
 // through the camera's live fault points.
 #pragma once

@@ -17,6 +17,7 @@ The verdict of a full run:
   (about 300 steps) so does a loss of 14 KB or more per step; resident memory
   also follows the platform's caches, hence twice that. The medians keep a
   property frame that happens to be open at a sample from counting as growth.
+In every run each camera must have failed and recovered at least once.
 The mechanics form (--mechanics, the short CI run) checks the same except the
 rates and the flatness: every camera's count still rising over the last 20 s.
 """
@@ -191,6 +192,13 @@ def main():
     print("\n| step | ok | failed | skipped |\n|---|---:|---:|---:|")
     for action, c in counts.items():
         print(f"| {action} | {c['ok']} | {c['fail']} | {c['skip']} |")
+    # Every camera must have met the failure and come back, or the run did
+    # not show that cameras recover.
+    recovered = {serial for _, serial, action, result, _ in run["steps"]
+                 if action == "fail-recover" and result == "ok"}
+    for serial in sorted(run["frames"]):
+        if serial not in recovered:
+            failures.append(f"camera {serial} never failed and recovered")
     for t, serial, action, result, detail in run["steps"]:
         if result == "fail":
             failures.append(f"{action} of camera {serial} at {t:.0f} s failed: {detail}")
