@@ -26,7 +26,6 @@ import os
 import statistics
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench"))
 from plot import COLOURS, FONT, text  # noqa: E402
@@ -86,18 +85,6 @@ def flatness(samples, minutes):
     return warm, rows
 
 
-def phase_table(samples, minutes):
-    """The process at the start, after the warm-up and at the end."""
-    if not samples:
-        return []
-    warm = max(120.0, minutes * 60 / 5)
-    after = next((s for s in samples if s[0] >= warm), samples[-1])
-    lines = ["| | at s | resident MB | committed MB | handles | threads |", "|---|---:|---:|---:|---:|---:|"]
-    for name, s in (("start", samples[0]), ("after warm-up", after), ("end", samples[-1])):
-        lines.append(f"| {name} | {s[0]:.0f} | {s[1] / 1024:.1f} | {s[2] / 1024:.1f} | {s[3]} | {s[4]} |")
-    return lines
-
-
 def minute_table(run):
     lines = ["| min | resident MB | committed MB | handles | threads | frames/s (all) | dropped (all) |",
              "|---:|---:|---:|---:|---:|---:|---:|"]
@@ -143,10 +130,10 @@ def plot(run, title, path):
         draw.append(f"stroke black stroke-width 1 fill none rectangle {left},{oy} {width - 20},{oy + panel_h}")
         for i in range(5):
             y = oy + panel_h - panel_h * i / 4
-            draw.append(text(8, y + 4, f"{y1 * i / 4:.{0 if y1 >= 40 else 1}f}", 11))
+            draw.append(text(8, y + 4, f"{y1 * i / 4:.0f}", 11))
         for i in range(7):
             x = left + (width - 20 - left) * i / 6
-            draw.append(text(x - 8, oy + panel_h + 16, f"{t1 * i / 6:.{0 if t1 >= 12 else 1}f}", 11))
+            draw.append(text(x - 8, oy + panel_h + 16, f"{t1 * i / 6:.0f}", 11))
         draw.append(text(left + 4, oy - 6, label + "   (x: minutes)", 12))
         for n, (name, points) in enumerate(series):
             colour = COLOURS[n % len(COLOURS)]
@@ -154,7 +141,7 @@ def plot(run, title, path):
                        for t, v in points]
             for (xa, ya), (xb, yb) in zip(corners, corners[1:]):
                 draw.append(f"stroke '{colour}' stroke-width 2 line {xa:.1f},{ya:.1f} {xb:.1f},{yb:.1f}")
-            lx = left + 10 + 100 * n
+            lx = left + 10 + 150 * n
             draw.append(f"stroke '{colour}' stroke-width 2 line {lx},{oy + panel_h + 32} {lx + 20},{oy + panel_h + 32}")
             draw.append(text(lx + 24, oy + panel_h + 36, name, 11))
 
@@ -167,14 +154,8 @@ def plot(run, title, path):
         series = [(b[0], (b[1] - a[1]) / (b[0] - a[0])) for a, b in zip(points, points[1:]) if b[0] > a[0]]
         rates.append((str(serial), series))
     panel(2, "frames per second delivered, per camera", rates)
-    # A long run draws more than a command line holds: the drawing goes in a file.
-    with tempfile.NamedTemporaryFile("w", suffix=".mvg", delete=False) as mvg:
-        mvg.write(f"viewbox 0 0 {width} {height}\nfill white rectangle 0,0 {width},{height}\n")
-        mvg.write("\n".join(draw) + "\n")
-    try:
-        subprocess.run(["convert", f"mvg:{mvg.name}", path], check=True)
-    finally:
-        os.unlink(mvg.name)
+    subprocess.run(["convert", "-size", f"{width}x{height}", "xc:white", "-draw", "\n".join(draw), path],
+                   check=True)
 
 
 def main():
@@ -191,8 +172,6 @@ def main():
 
     duration = run["samples"][-1][0] if run["samples"] else 0.0
     print(f"### {args.title}\n")
-    print("\n".join(phase_table(run["samples"], duration / 60)))
-    print()
     print("\n".join(minute_table(run)))
 
     window = 20.0 if args.mechanics else 60.0
