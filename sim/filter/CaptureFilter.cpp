@@ -281,6 +281,7 @@ STDMETHODIMP CaptureFilter::Load(IPropertyBag* bag, IErrorLog*) {
         return E_INVALIDARG;
     }
     if (ReadString(bag, L"ZkvLacks", &text) && !zkvsim::ParseMissingList(text, &s.lacks)) return E_INVALIDARG;
+    if (ReadString(bag, L"ZkvStartFormat", &text) && !zkvsim::ParseStartFormat(text, &s.start)) return E_INVALIDARG;
     // A device registered to fail its binding stays unconfigured.
     for (const zkvsim::FaultSpec& f : s.faults) {
         if (f.point == zkvsim::kFaultLoad) return f.result;

@@ -58,6 +58,7 @@ HRESULT WriteDeviceValues(IMoniker* moniker, const zkvsim::DeviceSettings& d) {
     if (SUCCEEDED(hr)) hr = WriteValue(bag, L"ZkvWithhold", Wide(zkvsim::FormatWithheldList(d.withheld)));
     if (SUCCEEDED(hr)) hr = WriteValue(bag, L"ZkvFormat7Unavailable", Wide(zkvsim::FormatModeList(d.format7Unavailable)));
     if (SUCCEEDED(hr)) hr = WriteValue(bag, L"ZkvLacks", Wide(zkvsim::FormatMissingList(d.lacks)));
+    if (SUCCEEDED(hr) && d.start.given) hr = WriteValue(bag, L"ZkvStartFormat", Wide(zkvsim::FormatStartFormat(d.start)));
     bag->Release();
     return hr;
 }

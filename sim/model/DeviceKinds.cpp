@@ -57,7 +57,9 @@ constexpr StandardMode kStandardModes[] = {
     {1, 1, 800, 600, ColorCoding::Rgb8},    {1, 2, 800, 600, ColorCoding::Mono8},
     {1, 3, 1024, 768, ColorCoding::Yuv422}, {1, 4, 1024, 768, ColorCoding::Rgb8},
     {1, 5, 1024, 768, ColorCoding::Mono8},  {1, 6, 800, 600, ColorCoding::Mono16},
-    {1, 7, 1024, 768, ColorCoding::Mono16},
+    {1, 7, 1024, 768, ColorCoding::Mono16}, {2, 0, 1280, 960, ColorCoding::Yuv422},
+    {2, 1, 1280, 960, ColorCoding::Rgb8},   {2, 2, 1280, 960, ColorCoding::Mono8},
+    {2, 6, 1280, 960, ColorCoding::Mono16},
 };
 
 }  // namespace

@@ -39,7 +39,7 @@ struct DeviceKind {
 const DeviceKind* DeviceKinds(std::size_t* count);
 const DeviceKind* FindDeviceKind(const std::string& name);
 
-// An IIDC standard video mode (Formats 0 and 1).
+// An IIDC standard video mode (Formats 0 to 2).
 struct StandardMode {
     std::uint32_t format;
     std::uint32_t mode;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "StartFormat.h"
+
 namespace zkvsim {
 
 // Where a fault applies; the values are those of IZKVVirtualCameraControl.
@@ -71,6 +73,7 @@ struct DeviceSettings {
     std::uint32_t withheld = 0;  // WithheldInterface bits
     std::vector<std::uint32_t> format7Unavailable;
     std::uint32_t lacks = 0;  // MissingControl bits
+    StartFormat start;  // not given: the kind's default format
 };
 
 // The serial number a device gets when none is given: distinct per number.

@@ -54,6 +54,7 @@ void VirtualDevice::Configure(const DeviceSettings& settings) {
     m_model.RemoveControls(settings.lacks);
     m_withheld = settings.withheld;
     for (std::uint32_t mode : settings.format7Unavailable) m_model.SetFormat7ModeAvailable(mode, false);
+    if (settings.start.given) m_model.SetStreamFormat(StreamFormatOf(settings.start));
     m_lastRequests.clear();
     m_registerWrites.clear();
 }

@@ -4,6 +4,7 @@
 //       [--serial device:number] [--fault device:point:key:hr]...
 //       [--withhold device:Interface,...] [--no-format7 device:mode,...]
 //       [--no-trigger device] [--no-one-push device] [--no-channels device]
+//       [--start device:FOURCC:WIDTHxHEIGHT[@fps]]
 //   ZkvCameraSetup uninstall <ZkvVirtualCamera.ax>
 //   ZkvCameraSetup live <device|serial> fault <point:key:hr>
 //   ZkvCameraSetup live <device|serial> clear
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "DeviceKinds.h"
+#include "CameraModel.h"
 #include "DeviceRegistration.h"
 #include "LiveFaults.h"
 
@@ -36,6 +38,7 @@ int Usage() {
                  "usage: ZkvCameraSetup install <module> [count] [--kinds k,...] [--serial n:serial]\n"
                  "                      [--fault n:point:key:hr] [--withhold n:Interface,...] [--no-format7 n:modes]\n"
                  "                      [--no-trigger n] [--no-one-push n] [--no-channels n]\n"
+                 "                      [--start n:FOURCC:WIDTHxHEIGHT[@fps]]\n"
                  "       ZkvCameraSetup uninstall <module>\n"
                  "       ZkvCameraSetup live <n|serial> fault <point:key:hr> | clear\n"
                  "points: property_get property_set register_get register_set format7_get format7_set\n"
@@ -124,6 +127,8 @@ bool ParseInstall(int argc, char** argv, std::vector<zkvsim::DeviceSettings>* de
             std::vector<std::uint32_t> modes;
             if (!zkvsim::ParseModeList(rest, &modes)) return false;
             d.format7Unavailable.insert(d.format7Unavailable.end(), modes.begin(), modes.end());
+        } else if (option == "--start") {
+            if (!zkvsim::ParseStartFormat(rest, &d.start) || !d.start.given) return false;
         } else if (option == "--serial") {
             char* end = nullptr;
             const unsigned long serial = std::strtoul(rest.c_str(), &end, 0);
@@ -132,6 +137,13 @@ bool ParseInstall(int argc, char** argv, std::vector<zkvsim::DeviceSettings>* de
         } else {
             return false;
         }
+    }
+    // A start format the kind does not offer would leave the camera in its
+    // default one unseen: refuse it here.
+    for (const zkvsim::DeviceSettings& d : *devices) {
+        if (!d.start.given) continue;
+        const zkvsim::CameraModel model(*zkvsim::FindDeviceKind(d.kind), 1);
+        if (zkvsim::Failed(model.CheckStreamFormat(zkvsim::StreamFormatOf(d.start)))) return false;
     }
     return true;
 }
