@@ -358,4 +358,10 @@ STDMETHODIMP CaptureFilter::ClearRegisterWrites() {
     return S_OK;
 }
 
+STDMETHODIMP CaptureFilter::GetFramesTaken(ULONGLONG* taken) {
+    if (!taken) return E_POINTER;
+    *taken = m_device.FramesTaken();
+    return S_OK;
+}
+
 }  // namespace zkvfilter

@@ -83,6 +83,7 @@ public:
     STDMETHODIMP GetLastRequest(ULONG propertyId, BOOL set, BYTE* record, ULONG size) override;
     STDMETHODIMP GetRegisterWrites(ULONG* addresses, ULONG* values, ULONG capacity, ULONG* count) override;
     STDMETHODIMP ClearRegisterWrites() override;
+    STDMETHODIMP GetFramesTaken(ULONGLONG* taken) override;
 
     // For the pin.
     zkvsim::VirtualDevice& Device() { return m_device; }

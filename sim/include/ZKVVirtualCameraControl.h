@@ -58,4 +58,8 @@ struct IZKVVirtualCameraControl : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetRegisterWrites(ULONG* addresses, ULONG* values,
                                                         ULONG capacity, ULONG* count) = 0;
     virtual HRESULT STDMETHODCALLTYPE ClearRegisterWrites() = 0;
+    // Frames the capture pin has taken since it last started: delivered,
+    // dropped, and the one still on its way downstream (the difference to
+    // IAMDroppedFrames' counts).
+    virtual HRESULT STDMETHODCALLTYPE GetFramesTaken(ULONGLONG* taken) = 0;
 };

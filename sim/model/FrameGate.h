@@ -57,6 +57,7 @@ public:
     // Frames counted since construction or ResetCounts (IAMDroppedFrames).
     std::uint64_t Delivered() const { return m_delivered; }
     std::uint64_t Dropped() const { return m_dropped; }
+    std::uint64_t Taken() const { return m_taken; }
     // The frame numbers (counting delivered and dropped frames from 0) of the
     // most recent drops, oldest first.
     std::vector<std::uint64_t> DroppedFrameNumbers() const;

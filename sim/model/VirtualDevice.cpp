@@ -382,6 +382,11 @@ void VirtualDevice::FrameCounts(std::uint64_t* delivered, std::uint64_t* dropped
     *dropped = m_model.Gate().Dropped();
 }
 
+std::uint64_t VirtualDevice::FramesTaken() const {
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_model.Gate().Taken();
+}
+
 std::vector<std::uint64_t> VirtualDevice::DroppedFrameNumbers() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_model.Gate().DroppedFrameNumbers();

@@ -99,6 +99,7 @@ public:
     void LoseFrame(std::uint64_t number);
     void DropFrames(std::uint32_t count);
     void FrameCounts(std::uint64_t* delivered, std::uint64_t* dropped) const;
+    std::uint64_t FramesTaken() const;
     std::vector<std::uint64_t> DroppedFrameNumbers() const;
     void ResetFrameCounts();
 

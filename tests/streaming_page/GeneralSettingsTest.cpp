@@ -275,21 +275,21 @@ TEST_F(StreamingPageTest, TopDownTwinsShareAnEntryAndUnnamedSubtypesAreLeftOut) 
                      {rgb, [](VIDEOINFOHEADER& v) { v.bmiHeader.biCompression = Fourcc("YUY2"); }},
                      {rgb, [](VIDEOINFOHEADER& v) {
                           v.bmiHeader.biWidth = 1280;
-                          v.bmiHeader.biHeight = -960;
+                          v.bmiHeader.biHeight = -720;
                       }}});
     ASSERT_EQ(host.Connect(static_cast<IPin*>(&pin)), S_OK);
     ASSERT_EQ(host.Activate(), S_OK);
 
     std::vector<std::string> expected = plainResolutions;
-    expected.insert(expected.begin(), "1280x960");
+    expected.insert(expected.begin(), "1280x720");
     EXPECT_EQ(host.Items(IDC_RESOLUTION), expected);
     std::vector<std::string> conversions = host.Items(IDC_CONVERSION);
     EXPECT_FALSE(HasDuplicates(conversions));
     EXPECT_FALSE(Contains(conversions, "")) << "a subtype without a name is not listed";
     EXPECT_EQ(host.Selection(IDC_CONVERSION), "RGGB Edge Sensing");
 
-    // The top-down 1280x960 entry commits its own capability.
-    host.Select(IDC_RESOLUTION, "1280x960");
+    // The top-down 1280x720 entry, a size no standard mode has, commits its own capability.
+    host.Select(IDC_RESOLUTION, "1280x720");
     EXPECT_EQ(host.Items(IDC_CONVERSION), std::vector<std::string>{"RGGB Edge Sensing"});
     ASSERT_EQ(host.Deactivate(), S_OK);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{});

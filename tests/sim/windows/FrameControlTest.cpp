@@ -121,7 +121,14 @@ TEST_F(FrameControlTest, OneShotAndMultiShotDeliverTheirCounts) {
     ASSERT_TRUE(WaitUntil([&] { return c.Delivered() > 0; }, kWaitMs));
     // Continuous transmission off: the shots alone bring frames.
     ASSERT_EQ(S_OK, WriteRegister(c.Camera(), kIsoEn, 0));
-    const long base = c.Delivered() + c.Lost();
+    // A frame taken before ISO_EN went off may still be on its way: the count
+    // starts once it has landed.
+    ComPtr<IZKVVirtualCameraControl> control;
+    ASSERT_EQ(S_OK, c.Camera()->QueryInterface(IID_IZKVVirtualCameraControl, control.Out()));
+    ULONGLONG taken = 0;
+    ASSERT_EQ(S_OK, control->GetFramesTaken(&taken));
+    const long base = static_cast<long>(taken);
+    ASSERT_TRUE(WaitUntil([&] { return c.Delivered() + c.Lost() == base; }, kWaitMs));
     const struct {
         ULONG oneShot;
         long frames;
