@@ -10,11 +10,13 @@ get_filename_component(_zkv_build_root ${CMAKE_BINARY_DIR} DIRECTORY)
 set(ZKV_WINEPREFIX ${_zkv_build_root}/wineprefix CACHE PATH "Wine prefix of the Windows tests")
 
 # zkv_add_test(<name> SOURCES <files...> [LIBS <libs...>] [LABELS <labels...>]
-#              [RESOURCE_LOCK <locks...>] [TIMEOUT <s>])
+#              [RESOURCE_LOCK <locks...>] [SCREEN] [TIMEOUT <s>])
 # Builds a GoogleTest program and registers it as <config>.<name>; on the
 # Windows configurations ctest runs it through Wine in the test prefix.
+# SCREEN: the test reads its windows' pixels from the screen, which every
+# configuration's tests share, so it takes the display lock `screen`.
 function(zkv_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
+  cmake_parse_arguments(T "SCREEN" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set(test_name ${ZKV_CONFIG}.${name})
@@ -26,6 +28,11 @@ function(zkv_add_test name)
   if(T_RESOURCE_LOCK)
     # The 32-bit and 64-bit registry views are separate: a lock holds per configuration.
     list(TRANSFORM T_RESOURCE_LOCK APPEND ".${ZKV_CONFIG}")
+  endif()
+  if(T_SCREEN)
+    list(APPEND T_RESOURCE_LOCK screen)
+  endif()
+  if(T_RESOURCE_LOCK)
     set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
   endif()
   if(WIN32)
