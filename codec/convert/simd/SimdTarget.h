@@ -11,3 +11,5 @@
 #define ZKV_INLINE_SSE2 static inline __attribute__((always_inline))
 #define ZKV_INLINE_SSSE3 static inline __attribute__((always_inline, target("ssse3")))
 #define ZKV_INLINE_AVX2 static inline __attribute__((always_inline, target("avx2")))
+// The same for a member function (a step object's call operator).
+#define ZKV_MEMBER_AVX2 inline __attribute__((always_inline, target("avx2")))

@@ -17,28 +17,74 @@ ZKV_INLINE_AVX2 __m256i BothHalves(__m128i shuffle) {
     return _mm256_broadcastsi128_si256(shuffle);
 }
 
-// Sixteen pixels from two registers of eight pixels' samples each.
-ZKV_INLINE_AVX2 void YuvToRgb16Avx2(__m256i first, __m256i second, __m256i yu, __m256i yv,
-                                    std::uint8_t* out) {
-    YuvToRgb8Avx2(Pairs(first, yu), Pairs(first, yv), out);
-    YuvToRgb8Avx2(Pairs(second, yu), Pairs(second, yv), out + 32);
+// `low` in the low half, `high` in the high half.
+ZKV_INLINE_AVX2 __m256i Halves(__m128i low, __m128i high) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
 }
+
+// The shuffles of one step: (y, u) and (y, v) lanes of both registers. A
+// step that must not read past its input loads its last part `shift` bytes
+// early, and the high half of the second register's shuffles looks that
+// much further in.
+struct PairShuffles {
+    __m256i yu, yv, lastYu, lastYv;
+};
+
+ZKV_INLINE_AVX2 PairShuffles MakePairShuffles(__m128i yu, __m128i yv, char shift) {
+    const __m128i by = _mm_set1_epi8(shift);
+    // Indices with the top bit set yield 0 whatever is added below them.
+    const __m128i keepZero = _mm_cmpgt_epi8(_mm_setzero_si128(), yu);
+    const __m128i yuLate = _mm_or_si128(_mm_add_epi8(yu, _mm_andnot_si128(keepZero, by)), keepZero);
+    const __m128i yvLate = _mm_or_si128(_mm_add_epi8(yv, _mm_andnot_si128(keepZero, by)), keepZero);
+    return {BothHalves(yu), BothHalves(yv), Halves(yu, yuLate), Halves(yv, yvLate)};
+}
+
+// Sixteen pixels from two registers of eight pixels' samples each.
+ZKV_INLINE_AVX2 void YuvToRgb16Avx2(__m256i first, __m256i second, const PairShuffles& s, bool last,
+                                    std::uint8_t* out) {
+    YuvToRgb8Avx2(Pairs(first, s.yu), Pairs(first, s.yv), out);
+    YuvToRgb8Avx2(Pairs(second, last ? s.lastYu : s.yu), Pairs(second, last ? s.lastYv : s.yv), out + 32);
+}
+
+// Steps of sixteen pixels over a row of at least sixteen: one at the start
+// when the output is not aligned there, aligned ones in the middle, and one
+// ending at the row's last pixel. Overlapping steps write the same bytes
+// again: each output byte depends on the input alone or is kept. `Step`
+// (first pixel, whether it may read no byte past its own) converts one step;
+// steps start at multiples of `unit` pixels, and one that may read past its
+// own bytes ends at least `overread` pixels before the row's end.
+template <typename Step>
+ZKV_INLINE_AVX2 void CoverRow(std::uint8_t* out, std::uint32_t pixels, std::uint32_t unit,
+                              std::uint32_t overread, const Step& step) {
+    std::uint32_t x = PixelsToAlignment(out, 32, 16) / unit * unit;
+    if (x > 0) step(0u, true);
+    for (; x + overread <= pixels; x += 16) step(x, false);
+    for (; x + 16 < pixels; x += 16) step(x, true);
+    if (x < pixels) step(pixels - 16, true);
+}
+
+// Sixteen pixels of a 4:4:4 row from pixel x. Pixels 0-3 | 4-7 in one
+// register, 8-11 | 12-15 in the other, so that each gives eight pixels in
+// order; the last 16-byte load starts at 36, so a step reads 4 bytes after
+// its 48 (within 18 pixels of row), unless it loads from 32.
+struct Yuv444Step {
+    const std::uint8_t* source;
+    std::uint8_t* out;
+    PairShuffles shuffles;
+    ZKV_MEMBER_AVX2 void operator()(std::uint32_t x, bool last) const {
+        const std::uint8_t* step = source + 3 * x;
+        YuvToRgb16Avx2(LoadHalves(step, step + 12), LoadHalves(step + 24, step + (last ? 32 : 36)), shuffles,
+                       last, out + 4 * x);
+    }
+};
 
 ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out,
                                std::uint32_t width) {
-    const __m256i yu = BothHalves(_mm_setr_epi8(1, Z, 0, Z, 4, Z, 3, Z, 7, Z, 6, Z, 10, Z, 9, Z));
-    const __m256i yv = BothHalves(_mm_setr_epi8(1, Z, 2, Z, 4, Z, 5, Z, 7, Z, 8, Z, 10, Z, 11, Z));
-    std::uint32_t x = PixelsToAlignment(out, 32, width);
-    Yuv444Pixels(source, out, x);
-    // Pixels 0-3 | 4-7 in one register, 8-11 | 12-15 in the other, so that
-    // each gives eight pixels in order; the last 16-byte load uses 12, so a
-    // step needs 4 bytes after its 48.
-    for (; 3 * x + 52 <= 3 * width; x += 16) {
-        const std::uint8_t* step = source + 3 * x;
-        YuvToRgb16Avx2(LoadHalves(step, step + 12), LoadHalves(step + 24, step + 36), yu, yv,
-                       out + 4 * x);
-    }
-    Yuv444Pixels(source + 3 * x, out + 4 * x, width - x);
+    if (width < 16) return Yuv444Pixels(source, out, width);
+    const Yuv444Step step{source, out,
+                          MakePairShuffles(_mm_setr_epi8(1, Z, 0, Z, 4, Z, 3, Z, 7, Z, 6, Z, 10, Z, 9, Z),
+                                           _mm_setr_epi8(1, Z, 2, Z, 4, Z, 5, Z, 7, Z, 8, Z, 10, Z, 11, Z), 4)};
+    CoverRow(out, width, 1, 18, step);
 }
 
 // 8 bytes from `low` in the low half and 8 from `high` in the high half.
@@ -48,22 +94,28 @@ ZKV_INLINE_AVX2 __m256i LoadGroupPair(const std::uint8_t* low, const std::uint8_
     return _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
 }
 
+// Four groups of a 4:1:1 row from pixel x (a whole group): one group in
+// each half of a register gives eight pixels in order; a step (24 bytes)
+// reads 2 bytes beyond them unless its last 8-byte load starts 2 bytes early.
+struct Yuv411Step {
+    const std::uint8_t* source;
+    std::uint8_t* out;
+    PairShuffles shuffles;
+    ZKV_MEMBER_AVX2 void operator()(std::uint32_t x, bool last) const {
+        const std::uint8_t* step = source + 6 * (x / 4);
+        YuvToRgb16Avx2(LoadGroupPair(step, step + 6), LoadGroupPair(step + 12, step + (last ? 16 : 18)),
+                       shuffles, last, out + 4 * x);
+    }
+};
+
 ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out,
                                std::uint32_t width) {
-    const __m256i yu = BothHalves(_mm_setr_epi8(1, Z, 0, Z, 2, Z, 0, Z, 4, Z, 0, Z, 5, Z, 0, Z));
-    const __m256i yv = BothHalves(_mm_setr_epi8(1, Z, 3, Z, 2, Z, 3, Z, 4, Z, 3, Z, 5, Z, 3, Z));
     const std::uint32_t groups = width / 4;
-    // Groups are 16 output bytes: one group aligns a 16-byte aligned row.
-    std::uint32_t g = PixelsToAlignment(out, 32, groups * 4) / 4;
-    Yuv411Groups(source, out, g);
-    // One group in each half of a register gives eight pixels in order; a
-    // step of four groups (24 bytes) reads 2 bytes beyond them.
-    for (; 6 * g + 26 <= 6 * groups; g += 4) {
-        const std::uint8_t* step = source + 6 * g;
-        YuvToRgb16Avx2(LoadGroupPair(step, step + 6), LoadGroupPair(step + 12, step + 18), yu, yv,
-                       out + 16 * g);
-    }
-    Yuv411Groups(source + 6 * g, out + 16 * g, groups - g);
+    if (groups < 4) return Yuv411Groups(source, out, groups);
+    const Yuv411Step step{source, out,
+                          MakePairShuffles(_mm_setr_epi8(1, Z, 0, Z, 2, Z, 0, Z, 4, Z, 0, Z, 5, Z, 0, Z),
+                                           _mm_setr_epi8(1, Z, 3, Z, 2, Z, 3, Z, 4, Z, 3, Z, 5, Z, 3, Z), 2)};
+    CoverRow(out, groups * 4, 4, 20, step);
 }
 
 }  // namespace
