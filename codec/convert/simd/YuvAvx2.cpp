@@ -31,12 +31,10 @@ struct PairShuffles {
 };
 
 ZKV_INLINE_AVX2 PairShuffles MakePairShuffles(__m128i yu, __m128i yv, char shift) {
-    const __m128i by = _mm_set1_epi8(shift);
-    // Indices with the top bit set yield 0 whatever is added below them.
-    const __m128i keepZero = _mm_cmpgt_epi8(_mm_setzero_si128(), yu);
-    const __m128i yuLate = _mm_or_si128(_mm_add_epi8(yu, _mm_andnot_si128(keepZero, by)), keepZero);
-    const __m128i yvLate = _mm_or_si128(_mm_add_epi8(yv, _mm_andnot_si128(keepZero, by)), keepZero);
-    return {BothHalves(yu), BothHalves(yv), Halves(yu, yuLate), Halves(yv, yvLate)};
+    // The samples' indices are the even bytes, the odd ones yield the zero
+    // high bytes: the shift goes to the low byte of each 16-bit lane only.
+    const __m128i by = _mm_set1_epi16(shift);
+    return {BothHalves(yu), BothHalves(yv), Halves(yu, _mm_add_epi8(yu, by)), Halves(yv, _mm_add_epi8(yv, by))};
 }
 
 // Sixteen pixels from two registers of eight pixels' samples each.
