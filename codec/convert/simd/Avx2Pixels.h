@@ -53,20 +53,18 @@ ZKV_INLINE_AVX2 void PrefetchKeptOutput(const std::uint8_t* out) {
     _mm_prefetch(reinterpret_cast<const char*>(out) + 1024, _MM_HINT_T0);
 }
 
-// Pixels whose fourth byte is 0 in `pixels`, over the fourth bytes the output
-// buffer holds.
+// Pixels of `pixels` over the fourth bytes the output buffer holds.
 ZKV_INLINE_AVX2 __m256i KeepFourth(const std::uint8_t* out, __m256i pixels) {
-    const __m256i fourth = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-    return _mm256_or_si256(_mm256_and_si256(LoadAvx2(out), fourth), pixels);
+    return _mm256_blendv_epi8(LoadAvx2(out), pixels, _mm256_set1_epi32(0x00FFFFFF));
 }
 
-// 32 pixels of blue, green and red; the fourth bytes stay as they were.
+// 32 pixels of blue, green and red; the fourth bytes stay as they were. Red
+// is paired with itself: whatever lands in the fourth byte is not stored.
 ZKV_INLINE_AVX2 void StoreColours32(std::uint8_t* out, __m256i b, __m256i g, __m256i r) {
-    const __m256i zero = _mm256_setzero_si256();
     const __m256i bgLow = _mm256_unpacklo_epi8(b, g);
     const __m256i bgHigh = _mm256_unpackhi_epi8(b, g);
-    const __m256i rLow = _mm256_unpacklo_epi8(r, zero);
-    const __m256i rHigh = _mm256_unpackhi_epi8(r, zero);
+    const __m256i rLow = _mm256_unpacklo_epi8(r, r);
+    const __m256i rHigh = _mm256_unpackhi_epi8(r, r);
     const __m256i p0 = _mm256_unpacklo_epi16(bgLow, rLow);
     const __m256i p1 = _mm256_unpackhi_epi16(bgLow, rLow);
     const __m256i p2 = _mm256_unpacklo_epi16(bgHigh, rHigh);
@@ -94,9 +92,8 @@ ZKV_INLINE_AVX2 void StoreYuvPixels8(std::uint8_t* out, __m256i blue, __m256i gr
     const __m256i bytes = _mm256_packus_epi16(blueGreen, _mm256_srai_epi32(red, kYuvShift));
     const __m256i order = _mm256_broadcastsi128_si256(
         _mm_setr_epi8(0, 1, 8, Z, 2, 3, 10, Z, 4, 5, 12, Z, 6, 7, 14, Z));
-    const __m256i colours = _mm256_set1_epi32(0x00FFFFFF);
     PrefetchKeptOutput(out);
-    StoreAvx2(out, _mm256_blendv_epi8(LoadAvx2(out), _mm256_shuffle_epi8(bytes, order), colours));
+    StoreAvx2(out, KeepFourth(out, _mm256_shuffle_epi8(bytes, order)));
 }
 
 // Eight pixels from their (y, u) and (y, v) lanes, u and v centred.

@@ -25,8 +25,8 @@ void CoverColumns(std::uint32_t begin, std::uint32_t end, std::uint32_t lanes, S
 
 // An even column in [1, lanes] from which the output row is aligned to the
 // vector width (stores across two cache lines cost about twice as much), or
-// `lanes` when no even column gets there. Steps may start there because the
-// columns before it are covered by a first step at column 0.
+// `lanes` when no even column gets there. Steps may start there because a
+// row's first step covers the columns before it.
 std::uint32_t AlignedStart(const std::uint8_t* outRow, std::uint32_t lanes) {
     const std::uint32_t bytes = lanes * 4 > 32 ? 32 : lanes * 4;
     const std::uint32_t after = PixelsToAlignment(outRow + 4 * lanes, bytes, lanes);
@@ -60,10 +60,33 @@ std::uint32_t ThirdRow(const BayerPlane& plane, std::uint32_t r, const RowRule& 
     return partner < plane.Height() ? partner : r - 1;
 }
 
+// The first step of a row: from column 2 where the row is long enough, with
+// columns 0 and 1 by the rules (reading the row in place costs less than the
+// copies below); else from column 0 on copies of the rows that have a byte
+// before column 0, whose value for column 0 the rule's then replaces.
+template <typename Kernel>
+void FirstStep(const BayerPlane& plane, std::uint32_t r, std::uint32_t end, std::uint32_t lanes,
+               const std::uint8_t* row, const std::uint8_t* above, const std::uint8_t* third,
+               const Kernel& kernel, void (BayerPlane::*pixel)(std::uint32_t, std::uint32_t) const) {
+    if (end >= lanes + 2) {
+        kernel(row, above, third, 2, lanes + 2);
+        (plane.*pixel)(r, 1);
+    } else {
+        const std::uint32_t width = plane.Width();
+        const std::uint32_t copied = width < lanes + 1 ? width : lanes + 1;
+        std::uint8_t rowCopy[kWidestStep + 2] = {};
+        std::uint8_t aboveCopy[kWidestStep + 2] = {};
+        std::uint8_t thirdCopy[kWidestStep + 2] = {};
+        std::memcpy(rowCopy + 1, row, copied);
+        std::memcpy(aboveCopy + 1, above, copied);
+        std::memcpy(thirdCopy + 1, third, copied);
+        kernel(rowCopy + 1, aboveCopy + 1, thirdCopy + 1, 0, lanes);
+    }
+    (plane.*pixel)(r, 0);
+}
+
 // One row of BayerNearest or BayerEdge: the kernel over the whole pairs of
-// columns it can read around, the rest by the per-pixel rules. The first step
-// reads from copies of the rows that have a byte before column 0; the kernel's
-// value for column 0 is then replaced by the rule's.
+// columns it can read around, the rest by the per-pixel rules.
 void DemosaicRow(const BayerPlane& plane, const BayerRowKernels& kernels, std::uint32_t r,
                  bool edgeSensing, void (BayerPlane::*pixel)(std::uint32_t, std::uint32_t) const) {
     const std::uint32_t width = plane.Width();
@@ -73,31 +96,25 @@ void DemosaicRow(const BayerPlane& plane, const BayerRowKernels& kernels, std::u
     std::uint32_t covered = 0;
     if (end >= lanes) {
         const RowRule rule = RuleOfRow(plane, r, edgeSensing);
-        const DemosaicRowKernel kernel =
+        const DemosaicRowKernel demosaic =
             kernels.demosaic[plane.GreenParity(r)][plane.RowColourIsRed(r)];
+        std::uint8_t* out = plane.OutputRowOf(r);
+        const auto kernel = [&](const std::uint8_t* row, const std::uint8_t* above, const std::uint8_t* third,
+                                std::uint32_t begin, std::uint32_t stop) {
+            demosaic(row, above, third, out, begin, stop, rule);
+        };
         const std::uint8_t* row = plane.Row(r);
         // The first row has no row above: its rule takes nothing from there.
         const std::uint8_t* above = plane.Row(r > 0 ? r - 1 : r);
         const std::uint8_t* third = plane.Row(ThirdRow(plane, r, rule));
-        std::uint8_t* out = plane.OutputRowOf(r);
-
-        const std::uint32_t copied = width < lanes + 1 ? width : lanes + 1;
-        std::uint8_t rowCopy[kWidestStep + 2] = {};
-        std::uint8_t aboveCopy[kWidestStep + 2] = {};
-        std::uint8_t thirdCopy[kWidestStep + 2] = {};
-        std::memcpy(rowCopy + 1, row, copied);
-        std::memcpy(aboveCopy + 1, above, copied);
-        std::memcpy(thirdCopy + 1, third, copied);
-        kernel(rowCopy + 1, aboveCopy + 1, thirdCopy + 1, out, 0, lanes, rule);
-
-        // Steps read the column left of them: after the first, none starts
-        // before column 2, and when the first covers the row none is needed.
+        FirstStep(plane, r, end, lanes, row, above, third, kernel, pixel);
+        // Steps read the column left of them, so none starts before column 2;
+        // the first step covers the columns up to the aligned start.
         if (end > lanes) {
             CoverColumns(AlignedStart(out, lanes), end, lanes, [&](std::uint32_t begin, std::uint32_t stop) {
-                kernel(row, above, third, out, begin, stop, rule);
+                kernel(row, above, third, begin, stop);
             });
         }
-        (plane.*pixel)(r, 0);
         covered = end;
     }
     for (std::uint32_t x = covered; x < width; ++x) (plane.*pixel)(r, x);
