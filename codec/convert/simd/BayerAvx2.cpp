@@ -51,8 +51,8 @@ ZKV_INLINE_AVX2 void StoreWithZero(std::uint8_t* out, Vec b, Vec g, Vec r) {
     StorePixels32(out, b, g, r, _mm256_setzero_si256());
 }
 
-ZKV_INLINE_AVX2 void StoreKeeping(std::uint8_t* out, Vec b, Vec g, Vec r) {
-    StoreColours32(out, b, g, r);
+ZKV_INLINE_AVX2 void StoreKeeping(std::uint8_t* out, std::ptrdiff_t nextRow, Vec b, Vec g, Vec r) {
+    StoreColours32(out, nextRow, b, g, r);
 }
 
 #include "convert/simd/BayerKernels.inc"

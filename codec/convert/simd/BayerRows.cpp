@@ -101,7 +101,7 @@ void DemosaicRow(const BayerPlane& plane, const BayerRowKernels& kernels, std::u
         std::uint8_t* out = plane.OutputRowOf(r);
         const auto kernel = [&](const std::uint8_t* row, const std::uint8_t* above, const std::uint8_t* third,
                                 std::uint32_t begin, std::uint32_t stop) {
-            demosaic(row, above, third, out, begin, stop, rule);
+            demosaic(row, above, third, out, begin, stop, rule, plane.OutputStride());
         };
         const std::uint8_t* row = plane.Row(r);
         // The first row has no row above: its rule takes nothing from there.

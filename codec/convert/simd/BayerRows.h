@@ -3,6 +3,7 @@
 // rules (convert/BayerPlane.h). Each level supplies its kernels in this table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "convert/FrameConverter.h"
@@ -33,10 +34,12 @@ struct RowRule {
 };
 
 // One row over columns [begin, end), both even: the row, the row above it,
-// the third row of the rule, and the output row.
+// the third row of the rule, the output row, and the bytes from it to the
+// next output row converted.
 using DemosaicRowKernel = void (*)(const std::uint8_t* row, const std::uint8_t* above,
                                    const std::uint8_t* third, std::uint8_t* out,
-                                   std::uint32_t begin, std::uint32_t end, RowRule rule);
+                                   std::uint32_t begin, std::uint32_t end, RowRule rule,
+                                   std::ptrdiff_t nextRow);
 
 struct BayerRowKernels {
     std::uint32_t lanes;  // pixels per vector step

@@ -53,8 +53,8 @@ ZKV_INLINE_SSE2 void StoreWithZero(std::uint8_t* out, Vec b, Vec g, Vec r) {
     StorePixels16(out, b, g, r, _mm_setzero_si128());
 }
 
-ZKV_INLINE_SSE2 void StoreKeeping(std::uint8_t* out, Vec b, Vec g, Vec r) {
-    StoreColours16(out, b, g, r);
+ZKV_INLINE_SSE2 void StoreKeeping(std::uint8_t* out, std::ptrdiff_t nextRow, Vec b, Vec g, Vec r) {
+    StoreColours16(out, nextRow, b, g, r);
 }
 
 #include "convert/simd/BayerKernels.inc"

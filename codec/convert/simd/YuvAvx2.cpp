@@ -45,9 +45,11 @@ ZKV_INLINE_AVX2 StepShuffles MakeStepShuffles(__m128i yu, __m128i yv, char edgeS
             MakePairShuffles(yu, yv, middleShift, 0)};
 }
 
-// Eight pixels from a register of their samples.
-ZKV_INLINE_AVX2 void YuvToRgb8(__m256i samples, const PairShuffles& s, std::uint8_t* out) {
-    YuvToRgb8Avx2(Pairs(samples, s.yu), Pairs(samples, s.yv), out);
+// Eight pixels from a register of their samples; the next output row is
+// `nextRow` bytes from this one.
+ZKV_INLINE_AVX2 void YuvToRgb8(__m256i samples, const PairShuffles& s, std::uint8_t* out,
+                               std::ptrdiff_t nextRow) {
+    YuvToRgb8Avx2(Pairs(samples, s.yu), Pairs(samples, s.yv), out, nextRow);
 }
 
 // Steps of sixteen pixels over a row of at least sixteen: one at the start,
@@ -79,24 +81,25 @@ ZKV_INLINE_AVX2 void CoverRow(std::uint8_t* out, std::uint32_t pixels, std::uint
 struct Yuv444Step {
     const std::uint8_t* source;
     std::uint8_t* out;
+    std::ptrdiff_t nextRow;
     StepShuffles shuffles;
     ZKV_MEMBER_AVX2 void operator()(std::uint32_t x, bool edge) const {
         const std::uint8_t* step = source + 3 * x;
         std::uint8_t* pixels = out + 4 * x;
         if (edge) {
-            YuvToRgb8(LoadHalves(step, step + 12), shuffles.edgeFirst, pixels);
-            YuvToRgb8(LoadHalves(step + 24, step + 32), shuffles.edgeSecond, pixels + 32);
+            YuvToRgb8(LoadHalves(step, step + 12), shuffles.edgeFirst, pixels, nextRow);
+            YuvToRgb8(LoadHalves(step + 24, step + 32), shuffles.edgeSecond, pixels + 32, nextRow);
         } else {
-            YuvToRgb8(LoadAvx2(step - 4), shuffles.middle, pixels);
-            YuvToRgb8(LoadAvx2(step + 20), shuffles.middle, pixels + 32);
+            YuvToRgb8(LoadAvx2(step - 4), shuffles.middle, pixels, nextRow);
+            YuvToRgb8(LoadAvx2(step + 20), shuffles.middle, pixels + 32, nextRow);
         }
     }
 };
 
-ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out,
-                               std::uint32_t width) {
+ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t width,
+                               std::ptrdiff_t nextRow) {
     if (width < 16) return Yuv444Pixels(source, out, width);
-    const Yuv444Step step{source, out,
+    const Yuv444Step step{source, out, nextRow,
                           MakeStepShuffles(_mm_setr_epi8(1, Z, 0, Z, 4, Z, 3, Z, 7, Z, 6, Z, 10, Z, 9, Z),
                                            _mm_setr_epi8(1, Z, 2, Z, 4, Z, 5, Z, 7, Z, 8, Z, 10, Z, 11, Z), 4, 4)};
     CoverRow(out, width, 1, 2, 18, step);
@@ -119,25 +122,26 @@ ZKV_INLINE_AVX2 __m256i LoadGroupPair(const std::uint8_t* low, const std::uint8_
 struct Yuv411Step {
     const std::uint8_t* source;
     std::uint8_t* out;
+    std::ptrdiff_t nextRow;
     StepShuffles shuffles;
     ZKV_MEMBER_AVX2 void operator()(std::uint32_t x, bool edge) const {
         const std::uint8_t* step = source + 6 * (x / 4);
         std::uint8_t* pixels = out + 4 * x;
         if (edge) {
-            YuvToRgb8(LoadGroupPair(step, step + 6), shuffles.edgeFirst, pixels);
-            YuvToRgb8(LoadGroupPair(step + 12, step + 16), shuffles.edgeSecond, pixels + 32);
+            YuvToRgb8(LoadGroupPair(step, step + 6), shuffles.edgeFirst, pixels, nextRow);
+            YuvToRgb8(LoadGroupPair(step + 12, step + 16), shuffles.edgeSecond, pixels + 32, nextRow);
         } else {
-            YuvToRgb8(LoadAvx2(step - 10), shuffles.middle, pixels);
-            YuvToRgb8(LoadAvx2(step + 2), shuffles.middle, pixels + 32);
+            YuvToRgb8(LoadAvx2(step - 10), shuffles.middle, pixels, nextRow);
+            YuvToRgb8(LoadAvx2(step + 2), shuffles.middle, pixels + 32, nextRow);
         }
     }
 };
 
-ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out,
-                               std::uint32_t width) {
+ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t width,
+                               std::ptrdiff_t nextRow) {
     const std::uint32_t groups = width / 4;
     if (groups < 4) return Yuv411Groups(source, out, groups);
-    const Yuv411Step step{source, out,
+    const Yuv411Step step{source, out, nextRow,
                           MakeStepShuffles(_mm_setr_epi8(1, Z, 0, Z, 2, Z, 0, Z, 4, Z, 0, Z, 5, Z, 0, Z),
                                            _mm_setr_epi8(1, Z, 3, Z, 2, Z, 3, Z, 4, Z, 3, Z, 5, Z, 3, Z), 2, 10)};
     CoverRow(out, groups * 4, 4, 8, 24, step);
@@ -147,10 +151,16 @@ ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out,
 
 void Yuv444Avx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
                 DWORD) {
-    ForEachRow(inFormat, in, out, Yuv444RowBytes(inFormat), Yuv444Row);
+    ForEachRow(inFormat, in, out, Yuv444RowBytes(inFormat),
+               [&](const std::uint8_t* source, std::uint8_t* row, std::uint32_t width) {
+                   Yuv444Row(source, row, width, out.stride);
+               });
 }
 
 void Yuv411Avx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
                 DWORD) {
-    ForEachRow(inFormat, in, out, Yuv411RowBytes(inFormat), Yuv411Row);
+    ForEachRow(inFormat, in, out, Yuv411RowBytes(inFormat),
+               [&](const std::uint8_t* source, std::uint8_t* row, std::uint32_t width) {
+                   Yuv411Row(source, row, width, out.stride);
+               });
 }
