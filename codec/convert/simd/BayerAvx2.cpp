@@ -10,6 +10,7 @@ namespace {
 using Vec = __m256i;
 constexpr std::uint32_t kLanes = 32;
 #define ZKV_KERNEL static inline ZKV_TARGET_AVX2
+#define ZKV_STEP ZKV_INLINE_AVX2
 
 ZKV_INLINE_AVX2 Vec Load(const std::uint8_t* p) { return LoadAvx2(p); }
 
@@ -60,6 +61,7 @@ ZKV_INLINE_AVX2 void StoreKeeping(std::uint8_t* out, std::ptrdiff_t nextRow, Vec
 #include "convert/simd/BayerKernels.inc"
 
 #undef ZKV_KERNEL
+#undef ZKV_STEP
 
 }  // namespace
 
