@@ -43,6 +43,8 @@ public:
     }
     std::uint8_t At(std::uint32_t r, std::uint32_t x) const { return Row(r)[x]; }
     std::uint8_t* OutputRowOf(std::uint32_t r) const { return out_.Row(r); }
+    // Bytes from an output row to the next one.
+    std::ptrdiff_t OutputStride() const { return out_.stride; }
 
     // Green parity of row r: the column parity of its green sites; and
     // whether the other colour of the row is red.

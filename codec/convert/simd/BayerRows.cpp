@@ -10,23 +10,10 @@ namespace {
 // The most pixels a vector step covers (AVX2).
 constexpr std::uint32_t kWidestStep = 32;
 
-// Runs `step` over [begin, end) in whole vector steps (end >= lanes); when
-// the steps do not fit exactly, the last one is moved left to end at `end`.
-// It then converts some pixels twice, to the same values: every output byte
-// is a function of the input alone (or of the fourth byte, which no step
-// changes).
-template <typename Step>
-void CoverColumns(std::uint32_t begin, std::uint32_t end, std::uint32_t lanes, Step step) {
-    if (end <= begin) return;
-    const std::uint32_t whole = begin + (end - begin) / lanes * lanes;
-    if (whole > begin) step(begin, whole);
-    if (whole < end) step(end - lanes, end);
-}
-
 // An even column in [1, lanes] from which the output row is aligned to the
 // vector width (stores across two cache lines cost about twice as much), or
-// `lanes` when no even column gets there. Steps may start there because the
-// columns before it are covered by a first step at column 0.
+// `lanes` when no even column gets there. Steps may start there because a
+// row's first step covers the columns before it.
 std::uint32_t AlignedStart(const std::uint8_t* outRow, std::uint32_t lanes) {
     const std::uint32_t bytes = lanes * 4 > 32 ? 32 : lanes * 4;
     const std::uint32_t after = PixelsToAlignment(outRow + 4 * lanes, bytes, lanes);
@@ -61,17 +48,26 @@ std::uint32_t ThirdRow(const BayerPlane& plane, std::uint32_t r, const RowRule& 
 }
 
 // One row of BayerNearest or BayerEdge: the kernel over the whole pairs of
-// columns it can read around, the rest by the per-pixel rules. The first step
-// reads from copies of the rows that have a byte before column 0; the kernel's
-// value for column 0 is then replaced by the rule's.
+// columns, in one call; the columns whose neighbours lie outside the row by
+// the per-pixel rules. Steps read a byte left of them and, for edge sensing,
+// one right of them. A row with rows before and after it may read those
+// bytes from its neighbours in the frame: the kernel covers it from column 0
+// to its last pair, and the rules then replace column 0 and, for edge sensing,
+// the last column. Another row starts the kernel at column 2, with columns 0
+// and 1 by the rules, and ends it before the last column that lacks its right
+// neighbour; a row too short for that is one step from column 0 on copies of
+// the rows that have a byte before column 0. Later steps start at the aligned
+// column.
 void DemosaicRow(const BayerPlane& plane, const BayerRowKernels& kernels, std::uint32_t r,
                  bool edgeSensing, void (BayerPlane::*pixel)(std::uint32_t, std::uint32_t) const) {
     const std::uint32_t width = plane.Width();
-    // Edge sensing reads the right neighbour, and the last column has none.
-    const std::uint32_t end = (edgeSensing ? width - 1 : width) & ~1u;
+    const std::uint32_t pairs = width & ~1u;
+    // Within the row, edge sensing has no right neighbour for the last column.
+    const std::uint32_t end = edgeSensing ? (width - 1) & ~1u : pairs;
     const std::uint32_t lanes = kernels.lanes;
+    const bool framed = r >= 2 && r + 1 < plane.Height();
     std::uint32_t covered = 0;
-    if (end >= lanes) {
+    if (end >= lanes || (framed && pairs >= lanes)) {
         const RowRule rule = RuleOfRow(plane, r, edgeSensing);
         const DemosaicRowKernel kernel =
             kernels.demosaic[plane.GreenParity(r)][plane.RowColourIsRed(r)];
@@ -80,25 +76,26 @@ void DemosaicRow(const BayerPlane& plane, const BayerRowKernels& kernels, std::u
         const std::uint8_t* above = plane.Row(r > 0 ? r - 1 : r);
         const std::uint8_t* third = plane.Row(ThirdRow(plane, r, rule));
         std::uint8_t* out = plane.OutputRowOf(r);
-
-        const std::uint32_t copied = width < lanes + 1 ? width : lanes + 1;
-        std::uint8_t rowCopy[kWidestStep + 2] = {};
-        std::uint8_t aboveCopy[kWidestStep + 2] = {};
-        std::uint8_t thirdCopy[kWidestStep + 2] = {};
-        std::memcpy(rowCopy + 1, row, copied);
-        std::memcpy(aboveCopy + 1, above, copied);
-        std::memcpy(thirdCopy + 1, third, copied);
-        kernel(rowCopy + 1, aboveCopy + 1, thirdCopy + 1, out, 0, lanes, rule);
-
-        // Steps read the column left of them: after the first, none starts
-        // before column 2, and when the first covers the row none is needed.
-        if (end > lanes) {
-            CoverColumns(AlignedStart(out, lanes), end, lanes, [&](std::uint32_t begin, std::uint32_t stop) {
-                kernel(row, above, third, out, begin, stop, rule);
-            });
+        const std::ptrdiff_t nextRow = plane.OutputStride();
+        if (framed && pairs >= lanes) {
+            kernel(row, above, third, out, 0, AlignedStart(out, lanes), pairs, rule, nextRow);
+            covered = edgeSensing && pairs == width ? width - 1 : pairs;
+        } else if (end >= lanes + 2) {
+            kernel(row, above, third, out, 2, AlignedStart(out, lanes), end, rule, nextRow);
+            (plane.*pixel)(r, 1);
+            covered = end;
+        } else {
+            const std::uint32_t copied = width < lanes + 1 ? width : lanes + 1;
+            std::uint8_t rowCopy[kWidestStep + 2] = {};
+            std::uint8_t aboveCopy[kWidestStep + 2] = {};
+            std::uint8_t thirdCopy[kWidestStep + 2] = {};
+            std::memcpy(rowCopy + 1, row, copied);
+            std::memcpy(aboveCopy + 1, above, copied);
+            std::memcpy(thirdCopy + 1, third, copied);
+            kernel(rowCopy + 1, aboveCopy + 1, thirdCopy + 1, out, 0, 0, lanes, rule, nextRow);
+            covered = end;
         }
         (plane.*pixel)(r, 0);
-        covered = end;
     }
     for (std::uint32_t x = covered; x < width; ++x) (plane.*pixel)(r, x);
 }
@@ -118,13 +115,11 @@ void BayerFastRows(const BayerRowKernels& kernels, const BITMAPINFOHEADER* inFor
         const bool whole = even + 1 < height;
         const std::uint32_t odd = whole ? even + 1 : even - 1;
         if (vectors) {
-            const auto step = [&](std::uint32_t begin, std::uint32_t stop) {
-                kernels.fast[tile](plane.Row(even), plane.Row(odd), plane.OutputRowOf(even),
-                                   whole ? plane.OutputRowOf(odd) : nullptr, begin, stop);
-            };
+            // A first step at column 0, then steps from the aligned column.
             const std::uint32_t start = AlignedStart(plane.OutputRowOf(even), kernels.lanes);
-            if (start < kernels.lanes) step(0, kernels.lanes);
-            CoverColumns(start < kernels.lanes ? start : 0, end, kernels.lanes, step);
+            kernels.fast[tile](plane.Row(even), plane.Row(odd), plane.OutputRowOf(even),
+                               whole ? plane.OutputRowOf(odd) : nullptr, 0, start < kernels.lanes ? start : 0,
+                               end);
         }
         for (std::uint32_t x = vectors ? end : 0; x < width; ++x) {
             plane.FastPixel(even, x);

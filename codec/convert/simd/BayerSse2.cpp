@@ -8,6 +8,7 @@ namespace {
 using Vec = __m128i;
 constexpr std::uint32_t kLanes = 16;
 #define ZKV_KERNEL static inline
+#define ZKV_STEP ZKV_INLINE_SSE2
 
 ZKV_INLINE_SSE2 Vec Load(const std::uint8_t* p) { return LoadSse2(p); }
 
@@ -53,13 +54,14 @@ ZKV_INLINE_SSE2 void StoreWithZero(std::uint8_t* out, Vec b, Vec g, Vec r) {
     StorePixels16(out, b, g, r, _mm_setzero_si128());
 }
 
-ZKV_INLINE_SSE2 void StoreKeeping(std::uint8_t* out, Vec b, Vec g, Vec r) {
-    StoreColours16(out, b, g, r);
+ZKV_INLINE_SSE2 void StoreKeeping(std::uint8_t* out, std::ptrdiff_t nextRow, Vec b, Vec g, Vec r) {
+    StoreColours16(out, nextRow, b, g, r);
 }
 
 #include "convert/simd/BayerKernels.inc"
 
 #undef ZKV_KERNEL
+#undef ZKV_STEP
 
 }  // namespace
 

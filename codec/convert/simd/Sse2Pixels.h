@@ -5,6 +5,7 @@
 
 #include <emmintrin.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "convert/simd/VectorRows.h"
@@ -38,12 +39,14 @@ ZKV_INLINE_SSE2 void StoreKeepingFourth(std::uint8_t* out, __m128i pixels) {
 }
 
 // Sixteen pixels of blue, green and red; the fourth bytes stay as they were.
-ZKV_INLINE_SSE2 void StoreColours16(std::uint8_t* out, __m128i b, __m128i g, __m128i r) {
+ZKV_INLINE_SSE2 void StoreColours16(std::uint8_t* out, std::ptrdiff_t nextRow, __m128i b, __m128i g,
+                                    __m128i r) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i bgLow = _mm_unpacklo_epi8(b, g);
     const __m128i bgHigh = _mm_unpackhi_epi8(b, g);
     const __m128i rLow = _mm_unpacklo_epi8(r, zero);
     const __m128i rHigh = _mm_unpackhi_epi8(r, zero);
+    PrefetchKeptOutput(out, nextRow);
     StoreKeepingFourth(out, _mm_unpacklo_epi16(bgLow, rLow));
     StoreKeepingFourth(out + 16, _mm_unpackhi_epi16(bgLow, rLow));
     StoreKeepingFourth(out + 32, _mm_unpacklo_epi16(bgHigh, rHigh));
