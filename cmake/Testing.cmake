@@ -10,13 +10,18 @@ get_filename_component(_zkv_build_root ${CMAKE_BINARY_DIR} DIRECTORY)
 set(ZKV_WINEPREFIX ${_zkv_build_root}/wineprefix CACHE PATH "Wine prefix of the Windows tests")
 
 # zkv_add_test(<name> SOURCES <files...> [LIBS <libs...>] [LABELS <labels...>]
-#              [RESOURCE_LOCK <locks...>] [SCREEN] [TIMEOUT <s>])
+#              [RESOURCE_LOCK <locks...>] [SCREEN] [CAMERA_FAULTS] [TIMEOUT <s>])
 # Builds a GoogleTest program and registers it as <config>.<name>; on the
 # Windows configurations ctest runs it through Wine in the test prefix.
 # SCREEN: the test reads its windows' pixels from the screen, which every
 # configuration's tests share, so it takes the display lock `screen`.
+# CAMERA_FAULTS: the test sets live faults on the prefix's virtual cameras or
+# counts their frames exactly. A live fault is named by the camera's serial
+# number, the same in both registry views, and reaches every process that has
+# the camera open, of either configuration: such tests take the lock
+# `camera-faults`.
 function(zkv_add_test name)
-  cmake_parse_arguments(T "SCREEN" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
+  cmake_parse_arguments(T "SCREEN;CAMERA_FAULTS" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set(test_name ${ZKV_CONFIG}.${name})
@@ -31,6 +36,9 @@ function(zkv_add_test name)
   endif()
   if(T_SCREEN)
     list(APPEND T_RESOURCE_LOCK screen)
+  endif()
+  if(T_CAMERA_FAULTS)
+    list(APPEND T_RESOURCE_LOCK camera-faults)
   endif()
   if(T_RESOURCE_LOCK)
     set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
