@@ -26,49 +26,54 @@ ZKV_INLINE_AVX2 __m256i LoadHalves(const std::uint8_t* low, const std::uint8_t* 
     return _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
 }
 
-// Stores pixel registers holding pixels (0-3 | 16-19), (4-7 | 20-23),
-// (8-11 | 24-27) and (12-15 | 28-31) as 32 pixels in order.
-ZKV_INLINE_AVX2 void StoreInterleaved32(std::uint8_t* out, __m256i p0, __m256i p1, __m256i p2,
-                                        __m256i p3) {
-    StoreAvx2(out, _mm256_permute2x128_si256(p0, p1, 0x20));
-    StoreAvx2(out + 32, _mm256_permute2x128_si256(p2, p3, 0x20));
-    StoreAvx2(out + 64, _mm256_permute2x128_si256(p0, p1, 0x31));
-    StoreAvx2(out + 96, _mm256_permute2x128_si256(p2, p3, 0x31));
+// Pixels of `pixels` over the fourth bytes the output buffer holds.
+ZKV_INLINE_AVX2 __m256i KeepFourth(const std::uint8_t* out, __m256i pixels) {
+    return _mm256_blendv_epi8(LoadAvx2(out), pixels, _mm256_set1_epi32(0x00FFFFFF));
 }
 
-// 32 pixels from the blue, green, red and fourth bytes of each.
-ZKV_INLINE_AVX2 void StorePixels32(std::uint8_t* out, __m256i b, __m256i g, __m256i r, __m256i a) {
+// The pixel registers of 32 pixels from their blue, green, red and fourth
+// bytes: pixels (0-3 | 16-19), (4-7 | 20-23), (8-11 | 24-27) and (12-15 | 28-31).
+struct Pixels32 {
+    __m256i p0, p1, p2, p3;
+};
+
+ZKV_INLINE_AVX2 Pixels32 InterleavePixels32(__m256i b, __m256i g, __m256i r, __m256i a) {
     const __m256i bgLow = _mm256_unpacklo_epi8(b, g);
     const __m256i bgHigh = _mm256_unpackhi_epi8(b, g);
     const __m256i raLow = _mm256_unpacklo_epi8(r, a);
     const __m256i raHigh = _mm256_unpackhi_epi8(r, a);
-    StoreInterleaved32(out, _mm256_unpacklo_epi16(bgLow, raLow), _mm256_unpackhi_epi16(bgLow, raLow),
-                       _mm256_unpacklo_epi16(bgHigh, raHigh), _mm256_unpackhi_epi16(bgHigh, raHigh));
+    return {_mm256_unpacklo_epi16(bgLow, raLow), _mm256_unpackhi_epi16(bgLow, raLow),
+            _mm256_unpacklo_epi16(bgHigh, raHigh), _mm256_unpackhi_epi16(bgHigh, raHigh)};
 }
 
-// Pixels of `pixels` over the fourth bytes the output buffer holds.
-ZKV_INLINE_AVX2 __m256i KeepFourth(const std::uint8_t* out, __m256i pixels) {
-    return _mm256_blendv_epi8(LoadAvx2(out), pixels, _mm256_set1_epi32(0x00FFFFFF));
+// Eight pixels at `out`, over its fourth bytes when kKeepFourth.
+template <bool kKeepFourth>
+ZKV_INLINE_AVX2 void StorePixels8(std::uint8_t* out, __m256i pixels) {
+    if constexpr (kKeepFourth) pixels = KeepFourth(out, pixels);
+    StoreAvx2(out, pixels);
+}
+
+// The pixel registers stored as 32 pixels in order.
+template <bool kKeepFourth>
+ZKV_INLINE_AVX2 void StoreInterleaved32(std::uint8_t* out, const Pixels32& p) {
+    StorePixels8<kKeepFourth>(out, _mm256_permute2x128_si256(p.p0, p.p1, 0x20));
+    StorePixels8<kKeepFourth>(out + 32, _mm256_permute2x128_si256(p.p2, p.p3, 0x20));
+    StorePixels8<kKeepFourth>(out + 64, _mm256_permute2x128_si256(p.p0, p.p1, 0x31));
+    StorePixels8<kKeepFourth>(out + 96, _mm256_permute2x128_si256(p.p2, p.p3, 0x31));
+}
+
+// 32 pixels from the blue, green, red and fourth bytes of each.
+ZKV_INLINE_AVX2 void StorePixels32(std::uint8_t* out, __m256i b, __m256i g, __m256i r, __m256i a) {
+    StoreInterleaved32<false>(out, InterleavePixels32(b, g, r, a));
 }
 
 // 32 pixels of blue, green and red; the fourth bytes stay as they were. Red
 // is paired with itself: whatever lands in the fourth byte is not stored.
 ZKV_INLINE_AVX2 void StoreColours32(std::uint8_t* out, std::ptrdiff_t nextRow, __m256i b, __m256i g,
                                     __m256i r) {
-    const __m256i bgLow = _mm256_unpacklo_epi8(b, g);
-    const __m256i bgHigh = _mm256_unpackhi_epi8(b, g);
-    const __m256i rLow = _mm256_unpacklo_epi8(r, r);
-    const __m256i rHigh = _mm256_unpackhi_epi8(r, r);
-    const __m256i p0 = _mm256_unpacklo_epi16(bgLow, rLow);
-    const __m256i p1 = _mm256_unpackhi_epi16(bgLow, rLow);
-    const __m256i p2 = _mm256_unpacklo_epi16(bgHigh, rHigh);
-    const __m256i p3 = _mm256_unpackhi_epi16(bgHigh, rHigh);
     PrefetchKeptOutput(out, nextRow);
     PrefetchKeptOutput(out + 64, nextRow);
-    StoreAvx2(out, KeepFourth(out, _mm256_permute2x128_si256(p0, p1, 0x20)));
-    StoreAvx2(out + 32, KeepFourth(out + 32, _mm256_permute2x128_si256(p2, p3, 0x20)));
-    StoreAvx2(out + 64, KeepFourth(out + 64, _mm256_permute2x128_si256(p0, p1, 0x31)));
-    StoreAvx2(out + 96, KeepFourth(out + 96, _mm256_permute2x128_si256(p2, p3, 0x31)));
+    StoreInterleaved32<true>(out, InterleavePixels32(b, g, r, r));
 }
 
 // Eight pixels of the YUV formula from the exact 32-bit sums of each colour,
@@ -88,7 +93,7 @@ ZKV_INLINE_AVX2 void StoreYuvPixels8(std::uint8_t* out, std::ptrdiff_t nextRow, 
     const __m256i order = _mm256_broadcastsi128_si256(
         _mm_setr_epi8(0, 1, 8, Z, 2, 3, 10, Z, 4, 5, 12, Z, 6, 7, 14, Z));
     PrefetchKeptOutput(out, nextRow);
-    StoreAvx2(out, KeepFourth(out, _mm256_shuffle_epi8(bytes, order)));
+    StorePixels8<true>(out, _mm256_shuffle_epi8(bytes, order));
 }
 
 // Eight pixels from their (y, u) and (y, v) lanes, u and v centred.

@@ -72,34 +72,45 @@ ZKV_INLINE_AVX2 void CoverRow(std::uint8_t* out, std::uint32_t pixels, std::uint
     if (x < pixels) step(pixels - 16, true);
 }
 
-// Sixteen pixels of a 4:4:4 row from pixel x. Pixels 0-3 | 4-7 in one
-// register, 8-11 | 12-15 in the other, so that each gives eight pixels in
-// order. A middle step loads each register from 4 bytes before its pixels,
-// which puts pixels 0-3 at byte 4 of the low half and 4-7 at byte 0 of the
-// high one: it reads 4 bytes before its 48 and 4 after (within 2 pixels of
-// the row's start, 18 of its end).
-struct Yuv444Step {
+// Sixteen pixels of a row from pixel x, the two registers from where
+// `Layout` says: at a row's ends each half loaded on its own, between them
+// each register whole.
+template <typename Layout>
+struct YuvStep {
     const std::uint8_t* source;
     std::uint8_t* out;
     std::ptrdiff_t nextRow;
     StepShuffles shuffles;
     ZKV_MEMBER_AVX2 void operator()(std::uint32_t x, bool edge) const {
-        const std::uint8_t* step = source + 3 * x;
+        const std::uint8_t* step = source + Layout::SourceOffset(x);
         std::uint8_t* pixels = out + 4 * x;
         if (edge) {
-            YuvToRgb8(LoadHalves(step, step + 12), shuffles.edgeFirst, pixels, nextRow);
-            YuvToRgb8(LoadHalves(step + 24, step + 32), shuffles.edgeSecond, pixels + 32, nextRow);
+            YuvToRgb8(Layout::EdgeFirst(step), shuffles.edgeFirst, pixels, nextRow);
+            YuvToRgb8(Layout::EdgeSecond(step), shuffles.edgeSecond, pixels + 32, nextRow);
         } else {
-            YuvToRgb8(LoadAvx2(step - 4), shuffles.middle, pixels, nextRow);
-            YuvToRgb8(LoadAvx2(step + 20), shuffles.middle, pixels + 32, nextRow);
+            YuvToRgb8(LoadAvx2(step - Layout::kBefore), shuffles.middle, pixels, nextRow);
+            YuvToRgb8(LoadAvx2(step + Layout::kSecond - Layout::kBefore), shuffles.middle, pixels + 32, nextRow);
         }
     }
+};
+
+// A 4:4:4 step: pixels 0-3 | 4-7 in one register, 8-11 | 12-15 (from byte
+// 24) in the other, so that each gives eight pixels in order. At the row's
+// end the last 16-byte load starts at 32, 4 bytes early. A middle step loads
+// each register from 4 bytes before its pixels, which puts pixels 0-3 at byte
+// 4 of the low half and 4-7 at byte 0 of the high one: it reads 4 bytes before
+// its 48 and 4 after (within 2 pixels of the row's start, 18 of its end).
+struct Yuv444Layout {
+    static constexpr std::ptrdiff_t kSecond = 24, kBefore = 4;
+    static std::uint32_t SourceOffset(std::uint32_t x) { return 3 * x; }
+    ZKV_MEMBER_AVX2 static __m256i EdgeFirst(const std::uint8_t* step) { return LoadHalves(step, step + 12); }
+    ZKV_MEMBER_AVX2 static __m256i EdgeSecond(const std::uint8_t* step) { return LoadHalves(step + 24, step + 32); }
 };
 
 ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t width,
                                std::ptrdiff_t nextRow) {
     if (width < 16) return Yuv444Pixels(source, out, width);
-    const Yuv444Step step{source, out, nextRow,
+    const YuvStep<Yuv444Layout> step{source, out, nextRow,
                           MakeStepShuffles(_mm_setr_epi8(1, Z, 0, Z, 4, Z, 3, Z, 7, Z, 6, Z, 10, Z, 9, Z),
                                            _mm_setr_epi8(1, Z, 2, Z, 4, Z, 5, Z, 7, Z, 8, Z, 10, Z, 11, Z), 4, 4)};
     CoverRow(out, width, 1, 2, 18, step);
@@ -112,28 +123,19 @@ ZKV_INLINE_AVX2 __m256i LoadGroupPair(const std::uint8_t* low, const std::uint8_
     return _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
 }
 
-// Four groups of a 4:1:1 row from pixel x (a whole group): one group in
-// each half of a register gives eight pixels in order. A step at a row's end
-// loads 8 bytes per group, the last 2 bytes early; a middle one loads each
-// register from 10 bytes before its groups, which puts the first group at
-// byte 10 of the low half and the second at byte 0 of the high one: it reads
-// 10 bytes before its 24 and 10 after (within 8 pixels of the row's start,
-// 24 of its end).
-struct Yuv411Step {
-    const std::uint8_t* source;
-    std::uint8_t* out;
-    std::ptrdiff_t nextRow;
-    StepShuffles shuffles;
-    ZKV_MEMBER_AVX2 void operator()(std::uint32_t x, bool edge) const {
-        const std::uint8_t* step = source + 6 * (x / 4);
-        std::uint8_t* pixels = out + 4 * x;
-        if (edge) {
-            YuvToRgb8(LoadGroupPair(step, step + 6), shuffles.edgeFirst, pixels, nextRow);
-            YuvToRgb8(LoadGroupPair(step + 12, step + 16), shuffles.edgeSecond, pixels + 32, nextRow);
-        } else {
-            YuvToRgb8(LoadAvx2(step - 10), shuffles.middle, pixels, nextRow);
-            YuvToRgb8(LoadAvx2(step + 2), shuffles.middle, pixels + 32, nextRow);
-        }
+// A 4:1:1 step of four groups from pixel x (a whole group): one group in
+// each half of a register gives eight pixels in order, groups 2 and 3 from
+// byte 12. At the row's end each group is an 8-byte load, the last one 2
+// bytes early. A middle step loads each register from 10 bytes before its
+// groups, which puts the first group at byte 10 of the low half and the
+// second at byte 0 of the high one: it reads 10 bytes before its 24 and 10
+// after (within 8 pixels of the row's start, 24 of its end).
+struct Yuv411Layout {
+    static constexpr std::ptrdiff_t kSecond = 12, kBefore = 10;
+    static std::uint32_t SourceOffset(std::uint32_t x) { return 6 * (x / 4); }
+    ZKV_MEMBER_AVX2 static __m256i EdgeFirst(const std::uint8_t* step) { return LoadGroupPair(step, step + 6); }
+    ZKV_MEMBER_AVX2 static __m256i EdgeSecond(const std::uint8_t* step) {
+        return LoadGroupPair(step + 12, step + 16);
     }
 };
 
@@ -141,7 +143,7 @@ ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out, st
                                std::ptrdiff_t nextRow) {
     const std::uint32_t groups = width / 4;
     if (groups < 4) return Yuv411Groups(source, out, groups);
-    const Yuv411Step step{source, out, nextRow,
+    const YuvStep<Yuv411Layout> step{source, out, nextRow,
                           MakeStepShuffles(_mm_setr_epi8(1, Z, 0, Z, 2, Z, 0, Z, 4, Z, 0, Z, 5, Z, 0, Z),
                                            _mm_setr_epi8(1, Z, 3, Z, 2, Z, 3, Z, 4, Z, 3, Z, 5, Z, 3, Z), 2, 10)};
     CoverRow(out, groups * 4, 4, 8, 24, step);
