@@ -13,6 +13,12 @@ rows=$root/installer/registry_rows.py
 version=$(sed -n 's/.*BuildVersion = "\(.*\)".*/\1/p' "$root/build/win64/Product.wxi")
 name=$(sed -n 's/.*ProductName = "\(.*\)".*/\1/p' "$root/build/win64/Product.wxi")
 package=$root/build/packages/ZkvCameraSupport-$version-$arch.msi
+# Both packages hold 32-bit programs, whose registration scripts/package runs.
+source "$root/scripts/wine-host"
+if [ "$ZKV_HOST_RUNS_WIN32" = 0 ]; then
+  echo "SKIP: this host runs 64-bit code only: no package was built"
+  exit 77
+fi
 [ -f "$package" ] || { echo "FAIL: no $package (scripts/package builds it)"; exit 1; }
 
 rm -rf "$work"

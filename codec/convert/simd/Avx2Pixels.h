@@ -76,31 +76,31 @@ ZKV_INLINE_AVX2 void StoreColours32(std::uint8_t* out, std::ptrdiff_t nextRow, _
     StoreInterleaved32<true>(out, InterleavePixels32(b, g, r, r));
 }
 
-// Eight pixels of the YUV formula from the exact 32-bit sums of each colour,
-// pixel p in 32-bit lane p, stored over `out` with the fourth bytes kept.
-// An arithmetic shift by 13 is the floor of the division (it differs from the
-// division toward zero only below 0, where both clamp to 0); blue's and red's
-// land in the low word, green's, shifted up by 3, in the high word, so one
-// blend pairs blue and green and the unsigned pack clamps all three to 0..255.
-ZKV_INLINE_AVX2 void StoreYuvPixels8(std::uint8_t* out, std::ptrdiff_t nextRow, __m256i blue, __m256i green,
-                                     __m256i red) {
+// Eight pixels of the YUV formula from eight times the exact 32-bit sums of
+// each colour, pixel p in 32-bit lane p, stored over `out` with the fourth
+// bytes kept. The high word of eight times a sum is the floor of the sum over
+// 8192, the formula's value (it differs from the division toward zero only
+// below 0, where both clamp to 0). Blue's moves to the low word and green's
+// stays in the high one, so one blend pairs them; red's is read from its high
+// word; the unsigned pack clamps all three to 0..255.
+ZKV_INLINE_AVX2 void StoreYuvPixels8(std::uint8_t* out, std::ptrdiff_t nextRow, __m256i blue8, __m256i green8,
+                                     __m256i red8) {
     constexpr char Z = -128;
-    const __m256i blueGreen = _mm256_blend_epi16(_mm256_srai_epi32(blue, kYuvShift),
-                                                 _mm256_slli_epi32(green, 16 - kYuvShift), 0xAA);
-    // Per half: b0 g0 b1 g1 b2 g2 b3 g3, then r0 s0 r1 s1 ... with s the clamp
-    // of red's sign word, always 0.
-    const __m256i bytes = _mm256_packus_epi16(blueGreen, _mm256_srai_epi32(red, kYuvShift));
+    const __m256i blueGreen = _mm256_blend_epi16(_mm256_srli_epi32(blue8, 16), green8, 0xAA);
+    // Per half: b0 g0 b1 g1 b2 g2 b3 g3, then x r0 x r1 ... with x the clamp
+    // of red's low word, not used.
+    const __m256i bytes = _mm256_packus_epi16(blueGreen, red8);
     const __m256i order = _mm256_broadcastsi128_si256(
-        _mm_setr_epi8(0, 1, 8, Z, 2, 3, 10, Z, 4, 5, 12, Z, 6, 7, 14, Z));
+        _mm_setr_epi8(0, 1, 9, Z, 2, 3, 11, Z, 4, 5, 13, Z, 6, 7, 15, Z));
     PrefetchKeptOutput(out, nextRow);
     StorePixels8<true>(out, _mm256_shuffle_epi8(bytes, order));
 }
 
-// Eight pixels from their (y, u) and (y, v) lanes, u and v centred.
-ZKV_INLINE_AVX2 void YuvToRgb8Avx2(__m256i yu, __m256i yv, std::uint8_t* out, std::ptrdiff_t nextRow) {
-    const __m256i blue = _mm256_madd_epi16(yu, _mm256_set1_epi32(kBlueFactors));
-    const __m256i green = _mm256_add_epi32(_mm256_madd_epi16(yu, _mm256_set1_epi32(kGreenUFactors)),
-                                           _mm256_madd_epi16(yv, _mm256_set1_epi32(kGreenVFactors)));
-    const __m256i red = _mm256_madd_epi16(yv, _mm256_set1_epi32(kRedFactors));
-    StoreYuvPixels8(out, nextRow, blue, green, red);
+// Eight pixels from their (8 y, 8 u) and (8 y, 8 v) lanes, u and v centred.
+ZKV_INLINE_AVX2 void YuvToRgb8Avx2(__m256i yu8, __m256i yv8, std::uint8_t* out, std::ptrdiff_t nextRow) {
+    const __m256i blue8 = _mm256_madd_epi16(yu8, _mm256_set1_epi32(kBlueFactors));
+    const __m256i green8 = _mm256_add_epi32(_mm256_madd_epi16(yu8, _mm256_set1_epi32(kGreenUFactors)),
+                                            _mm256_madd_epi16(yv8, _mm256_set1_epi32(kGreenVFactors)));
+    const __m256i red8 = _mm256_madd_epi16(yv8, _mm256_set1_epi32(kRedFactors));
+    StoreYuvPixels8(out, nextRow, blue8, green8, red8);
 }

@@ -8,8 +8,16 @@ namespace {
 
 constexpr char Z = -128;  // a shuffle index that yields 0
 
-ZKV_INLINE_AVX2 __m256i Pairs(__m256i bytes, __m256i shuffle) {
-    return _mm256_sub_epi32(_mm256_shuffle_epi8(bytes, shuffle), _mm256_set1_epi32(kChromaBias));
+// The byte 128 that each (y, c) pair's shuffle also takes, so that one
+// multiply-add of bytes both widens the pair and centres its chroma.
+constexpr std::int32_t kCentreBytes = static_cast<std::int32_t>(0x80808080u);
+
+// A (y, c, 128) dword shuffled from `bytes` as (y, 0, c, 128), times the
+// bytes (8, 0, 8, -8): the 16-bit lanes (8 y, 8 (c - 128)). The eight that
+// scale the pair put each colour's value in the high word of its sum.
+ZKV_INLINE_AVX2 __m256i Pairs8(__m256i bytes, __m256i shuffle) {
+    return _mm256_maddubs_epi16(_mm256_shuffle_epi8(bytes, shuffle),
+                                _mm256_set1_epi32(static_cast<std::int32_t>(0xF8080008u)));
 }
 
 // `low` in the low half, `high` in the high half.
@@ -17,39 +25,48 @@ ZKV_INLINE_AVX2 __m256i Halves(__m128i low, __m128i high) {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
 }
 
-// The shuffles of one register: (y, u) and (y, v) lanes.
+// Where a half of a loaded register puts its four pixels: `shift` bytes
+// further in than the shuffles' base indices say, and an unused dword from
+// byte `centre` on, which takes the bytes 128.
+struct HalfPlace {
+    char shift, centre;
+};
+
+// Where a register's two halves put their pixels.
+struct RegisterPlace {
+    HalfPlace low, high;
+};
+
+// The vpblendd mask of a register's two unused dwords.
+constexpr int CentreDwords(RegisterPlace place) {
+    return (1 << (place.low.centre / 4)) | (1 << (4 + place.high.centre / 4));
+}
+
+// A half's shuffle from base indices whose samples are bytes 0 and 2 of each
+// dword (byte 1 a zero, byte 3 free): the samples moved in, byte 3 the 128.
+ZKV_INLINE_AVX2 __m128i PlaceHalf(__m128i indices, HalfPlace place) {
+    return _mm_or_si128(_mm_add_epi8(indices, _mm_set1_epi16(place.shift)),
+                        _mm_set1_epi32(static_cast<std::int32_t>(place.centre) << 24));
+}
+
+// The shuffles of one register: its (y, u) and (y, v) dwords.
 struct PairShuffles {
     __m256i yu, yv;
 };
 
-// `low` in the low half and `high` in the high half, each moved `lowShift`
-// and `highShift` bytes further in. The samples' indices are the even bytes,
-// the odd ones yield the zero high bytes: the shift goes to the low byte of
-// each 16-bit lane only.
-ZKV_INLINE_AVX2 PairShuffles MakePairShuffles(__m128i yu, __m128i yv, char lowShift, char highShift) {
-    const __m128i low = _mm_set1_epi16(lowShift);
-    const __m128i high = _mm_set1_epi16(highShift);
-    return {Halves(_mm_add_epi8(yu, low), _mm_add_epi8(yu, high)),
-            Halves(_mm_add_epi8(yv, low), _mm_add_epi8(yv, high))};
+ZKV_INLINE_AVX2 PairShuffles MakePairShuffles(__m128i yu, __m128i yv, RegisterPlace place) {
+    return {Halves(PlaceHalf(yu, place.low), PlaceHalf(yu, place.high)),
+            Halves(PlaceHalf(yv, place.low), PlaceHalf(yv, place.high))};
 }
 
-// The shuffles of a step's two registers, for steps at a row's ends, which
-// load each half on its own so as to read no byte outside the step, and for
-// those between, which load each register whole.
-struct StepShuffles {
-    PairShuffles edgeFirst, edgeSecond, middle;
-};
-
-ZKV_INLINE_AVX2 StepShuffles MakeStepShuffles(__m128i yu, __m128i yv, char edgeShift, char middleShift) {
-    return {MakePairShuffles(yu, yv, 0, 0), MakePairShuffles(yu, yv, 0, edgeShift),
-            MakePairShuffles(yu, yv, middleShift, 0)};
-}
-
-// Eight pixels from a register of their samples; the next output row is
-// `nextRow` bytes from this one.
+// Eight pixels from a register of their samples whose unused dwords are
+// `kCentreDwords` (a vpblendd mask); the next output row is `nextRow` bytes
+// from this one.
+template <int kCentreDwords>
 ZKV_INLINE_AVX2 void YuvToRgb8(__m256i samples, const PairShuffles& s, std::uint8_t* out,
                                std::ptrdiff_t nextRow) {
-    YuvToRgb8Avx2(Pairs(samples, s.yu), Pairs(samples, s.yv), out, nextRow);
+    const __m256i bytes = _mm256_blend_epi32(samples, _mm256_set1_epi32(kCentreBytes), kCentreDwords);
+    YuvToRgb8Avx2(Pairs8(bytes, s.yu), Pairs8(bytes, s.yv), out, nextRow);
 }
 
 // Steps of sixteen pixels over a row of at least sixteen: one at the start,
@@ -72,6 +89,20 @@ ZKV_INLINE_AVX2 void CoverRow(std::uint8_t* out, std::uint32_t pixels, std::uint
     if (x < pixels) step(pixels - 16, true);
 }
 
+// The shuffles of a step's two registers, for steps at a row's ends, which
+// load each half on its own so as to read no byte outside the step, and for
+// those between, which load each register whole.
+struct StepShuffles {
+    PairShuffles edgeFirst, edgeSecond, middle;
+};
+
+// The shuffles from base indices of four pixels at byte 0 of a half.
+template <typename Layout>
+ZKV_INLINE_AVX2 StepShuffles MakeStepShuffles(__m128i yu, __m128i yv) {
+    return {MakePairShuffles(yu, yv, Layout::kEdgeFirst), MakePairShuffles(yu, yv, Layout::kEdgeSecond),
+            MakePairShuffles(yu, yv, Layout::kMiddle)};
+}
+
 // Sixteen pixels of a row from pixel x, the two registers from where
 // `Layout` says: at a row's ends each half loaded on its own, between them
 // each register whole.
@@ -82,14 +113,18 @@ struct YuvStep {
     std::ptrdiff_t nextRow;
     StepShuffles shuffles;
     ZKV_MEMBER_AVX2 void operator()(std::uint32_t x, bool edge) const {
+        constexpr int kEdgeFirst = CentreDwords(Layout::kEdgeFirst);
+        constexpr int kEdgeSecond = CentreDwords(Layout::kEdgeSecond);
+        constexpr int kMiddle = CentreDwords(Layout::kMiddle);
         const std::uint8_t* step = source + Layout::SourceOffset(x);
         std::uint8_t* pixels = out + 4 * x;
         if (edge) {
-            YuvToRgb8(Layout::EdgeFirst(step), shuffles.edgeFirst, pixels, nextRow);
-            YuvToRgb8(Layout::EdgeSecond(step), shuffles.edgeSecond, pixels + 32, nextRow);
+            YuvToRgb8<kEdgeFirst>(Layout::EdgeFirst(step), shuffles.edgeFirst, pixels, nextRow);
+            YuvToRgb8<kEdgeSecond>(Layout::EdgeSecond(step), shuffles.edgeSecond, pixels + 32, nextRow);
         } else {
-            YuvToRgb8(LoadAvx2(step - Layout::kBefore), shuffles.middle, pixels, nextRow);
-            YuvToRgb8(LoadAvx2(step + Layout::kSecond - Layout::kBefore), shuffles.middle, pixels + 32, nextRow);
+            YuvToRgb8<kMiddle>(LoadAvx2(step - Layout::kBefore), shuffles.middle, pixels, nextRow);
+            YuvToRgb8<kMiddle>(LoadAvx2(step + Layout::kSecond - Layout::kBefore), shuffles.middle, pixels + 32,
+                               nextRow);
         }
     }
 };
@@ -100,8 +135,12 @@ struct YuvStep {
 // each register from 4 bytes before its pixels, which puts pixels 0-3 at byte
 // 4 of the low half and 4-7 at byte 0 of the high one: it reads 4 bytes before
 // its 48 and 4 after (within 2 pixels of the row's start, 18 of its end).
+// Each half holds four pixels in 12 of its 16 bytes: the other 4 take the 128.
 struct Yuv444Layout {
     static constexpr std::ptrdiff_t kSecond = 24, kBefore = 4;
+    static constexpr RegisterPlace kEdgeFirst{{0, 12}, {0, 12}};
+    static constexpr RegisterPlace kEdgeSecond{{0, 12}, {4, 0}};
+    static constexpr RegisterPlace kMiddle{{4, 0}, {0, 12}};
     static std::uint32_t SourceOffset(std::uint32_t x) { return 3 * x; }
     ZKV_MEMBER_AVX2 static __m256i EdgeFirst(const std::uint8_t* step) { return LoadHalves(step, step + 12); }
     ZKV_MEMBER_AVX2 static __m256i EdgeSecond(const std::uint8_t* step) { return LoadHalves(step + 24, step + 32); }
@@ -110,9 +149,10 @@ struct Yuv444Layout {
 ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t width,
                                std::ptrdiff_t nextRow) {
     if (width < 16) return Yuv444Pixels(source, out, width);
-    const YuvStep<Yuv444Layout> step{source, out, nextRow,
-                          MakeStepShuffles(_mm_setr_epi8(1, Z, 0, Z, 4, Z, 3, Z, 7, Z, 6, Z, 10, Z, 9, Z),
-                                           _mm_setr_epi8(1, Z, 2, Z, 4, Z, 5, Z, 7, Z, 8, Z, 10, Z, 11, Z), 4, 4)};
+    const YuvStep<Yuv444Layout> step{
+        source, out, nextRow,
+        MakeStepShuffles<Yuv444Layout>(_mm_setr_epi8(1, Z, 0, 0, 4, Z, 3, 0, 7, Z, 6, 0, 10, Z, 9, 0),
+                                       _mm_setr_epi8(1, Z, 2, 0, 4, Z, 5, 0, 7, Z, 8, 0, 10, Z, 11, 0))};
     CoverRow(out, width, 1, 2, 18, step);
 }
 
@@ -129,9 +169,13 @@ ZKV_INLINE_AVX2 __m256i LoadGroupPair(const std::uint8_t* low, const std::uint8_
 // bytes early. A middle step loads each register from 10 bytes before its
 // groups, which puts the first group at byte 10 of the low half and the
 // second at byte 0 of the high one: it reads 10 bytes before its 24 and 10
-// after (within 8 pixels of the row's start, 24 of its end).
+// after (within 8 pixels of the row's start, 24 of its end). Each half holds
+// one group in 6 of its 16 bytes: 4 of the others take the 128.
 struct Yuv411Layout {
     static constexpr std::ptrdiff_t kSecond = 12, kBefore = 10;
+    static constexpr RegisterPlace kEdgeFirst{{0, 12}, {0, 12}};
+    static constexpr RegisterPlace kEdgeSecond{{0, 12}, {2, 12}};
+    static constexpr RegisterPlace kMiddle{{10, 0}, {0, 12}};
     static std::uint32_t SourceOffset(std::uint32_t x) { return 6 * (x / 4); }
     ZKV_MEMBER_AVX2 static __m256i EdgeFirst(const std::uint8_t* step) { return LoadGroupPair(step, step + 6); }
     ZKV_MEMBER_AVX2 static __m256i EdgeSecond(const std::uint8_t* step) {
@@ -143,9 +187,10 @@ ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out, st
                                std::ptrdiff_t nextRow) {
     const std::uint32_t groups = width / 4;
     if (groups < 4) return Yuv411Groups(source, out, groups);
-    const YuvStep<Yuv411Layout> step{source, out, nextRow,
-                          MakeStepShuffles(_mm_setr_epi8(1, Z, 0, Z, 2, Z, 0, Z, 4, Z, 0, Z, 5, Z, 0, Z),
-                                           _mm_setr_epi8(1, Z, 3, Z, 2, Z, 3, Z, 4, Z, 3, Z, 5, Z, 3, Z), 2, 10)};
+    const YuvStep<Yuv411Layout> step{
+        source, out, nextRow,
+        MakeStepShuffles<Yuv411Layout>(_mm_setr_epi8(1, Z, 0, 0, 2, Z, 0, 0, 4, Z, 0, 0, 5, Z, 0, 0),
+                                       _mm_setr_epi8(1, Z, 3, 0, 2, Z, 3, 0, 4, Z, 3, 0, 5, Z, 3, 0))};
     CoverRow(out, groups * 4, 4, 8, 24, step);
 }
 
