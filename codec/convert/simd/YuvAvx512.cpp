@@ -94,18 +94,21 @@ struct Yuv411Layout512 {
     }
 };
 
-// `count` pixels (at most 16) of a row from pixel x; the frame's input ends
-// at `end`.
+// `count` pixels (at most 16) of a row from pixel x, written where
+// `colours` (kColourBytes) says; the frame's input ends at `end`. A masked store first brings the line it writes into the cache,
+// so the step asks for the same pixels of the next output row, `nextRow`
+// bytes away, as the converters that read their output do (at 2448 x 2048 a
+// quarter less time).
 template <typename Layout>
 ZKV_INLINE_AVX512 void YuvStep512(const std::uint8_t* source, std::uint8_t* out, std::uint32_t x,
                                   std::uint32_t count, const std::uint8_t* end, std::ptrdiff_t nextRow,
-                                  const YuvShuffles512& shuffles) {
+                                  const YuvShuffles512& shuffles, __mmask64 colours) {
     PrefetchKeptOutput(out + 4 * x, nextRow);
     const std::uint8_t* from = source + Layout::SourceOffset(x);
     const __m512i samples = static_cast<std::size_t>(end - from) >= Layout::kLoadBytes
                                 ? Layout::Load(from)
                                 : _mm512_maskz_loadu_epi8(LowBits(Layout::SourceBytes(count)), from);
-    YuvToRgb16(samples, shuffles, out + 4 * x, kColourBytes & LowBits(4 * count));
+    YuvToRgb16(samples, shuffles, out + 4 * x, colours & LowBits(4 * count));
 }
 
 // A row of `pixels` (a multiple of the layout's unit): a step up to the
@@ -114,11 +117,16 @@ template <typename Layout>
 ZKV_TARGET_AVX512 void YuvRow512(const std::uint8_t* source, std::uint8_t* out, std::uint32_t pixels,
                                  const std::uint8_t* end, std::ptrdiff_t nextRow) {
     const YuvShuffles512 shuffles = Layout::Shuffles();
+    // The colour bytes' mask, made opaque so that it stays in a mask register:
+    // 32-bit code cannot move a 64-bit constant into one and would otherwise
+    // build it on the stack again at every step.
+    __mmask64 colours = kColourBytes;
+    __asm__("" : "+Yk"(colours));
     std::uint32_t x = PixelsToAlignment(out, 64, 16) / Layout::kUnit * Layout::kUnit;
     if (x > pixels) x = pixels;
-    if (x != 0) YuvStep512<Layout>(source, out, 0, x, end, nextRow, shuffles);
-    for (; x + 16 <= pixels; x += 16) YuvStep512<Layout>(source, out, x, 16, end, nextRow, shuffles);
-    if (x < pixels) YuvStep512<Layout>(source, out, x, pixels - x, end, nextRow, shuffles);
+    if (x != 0) YuvStep512<Layout>(source, out, 0, x, end, nextRow, shuffles, colours);
+    for (; x + 16 <= pixels; x += 16) YuvStep512<Layout>(source, out, x, 16, end, nextRow, shuffles, colours);
+    if (x < pixels) YuvStep512<Layout>(source, out, x, pixels - x, end, nextRow, shuffles, colours);
 }
 
 template <typename Layout>
