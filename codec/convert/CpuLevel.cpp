@@ -9,8 +9,12 @@ constexpr unsigned kEcxSsse3 = 1u << 9;
 constexpr unsigned kEcxOsXsave = 1u << 27;
 constexpr unsigned kEcxAvx = 1u << 28;
 constexpr unsigned kEbxAvx2 = 1u << 5;
-// XCR0: the operating system saves the SSE (bit 1) and AVX (bit 2) registers.
+constexpr unsigned kEbxAvx512F = 1u << 16;
+constexpr unsigned kEbxAvx512Bw = 1u << 30;
+// XCR0: the operating system saves the SSE (bit 1) and AVX (bit 2) registers,
+// and for AVX-512 the mask registers and both parts of the 512-bit ones (5-7).
 constexpr unsigned kXcr0SseAvx = 0x6;
+constexpr unsigned kXcr0Avx512 = 0xE6;
 
 unsigned ReadXcr0() {
     unsigned low = 0;
@@ -19,14 +23,15 @@ unsigned ReadXcr0() {
     return low;
 }
 
-// AVX2 needs the instructions and an operating system that preserves the
-// 256-bit registers across task switches.
-bool HasAvx2(unsigned leaf1Ecx) {
+// The instructions of leaf 7 (in EBX), where the operating system saves the
+// registers of XCR0 `saved` across task switches: 256-bit ones for AVX2, and
+// the mask and 512-bit ones as well for AVX-512.
+bool HasLeaf7(unsigned leaf1Ecx, unsigned instructions, unsigned saved) {
     if ((leaf1Ecx & (kEcxOsXsave | kEcxAvx)) != (kEcxOsXsave | kEcxAvx)) return false;
-    if ((ReadXcr0() & kXcr0SseAvx) != kXcr0SseAvx) return false;
+    if ((ReadXcr0() & saved) != saved) return false;
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
     if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    return (ebx & kEbxAvx2) != 0;
+    return (ebx & instructions) == instructions;
 }
 
 }  // namespace
@@ -36,12 +41,13 @@ CpuLevel DetectCpuLevel() {
     if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return CpuLevel::Scalar;
     if (!(edx & kEdxSse2)) return CpuLevel::Scalar;
     if (!(ecx & kEcxSsse3)) return CpuLevel::Sse2;
-    if (!HasAvx2(ecx)) return CpuLevel::Ssse3;
-    return CpuLevel::Avx2;
+    if (!HasLeaf7(ecx, kEbxAvx2, kXcr0SseAvx)) return CpuLevel::Ssse3;
+    if (!HasLeaf7(ecx, kEbxAvx2 | kEbxAvx512F | kEbxAvx512Bw, kXcr0Avx512)) return CpuLevel::Avx2;
+    return CpuLevel::Avx512;
 }
 
 const char* CpuLevelName(CpuLevel level) {
-    static const char* const kNames[kCpuLevelCount] = {"scalar", "sse2", "ssse3", "avx2"};
+    static const char* const kNames[kCpuLevelCount] = {"scalar", "sse2", "ssse3", "avx2", "avx512"};
     const int index = static_cast<int>(level);
     return index >= 0 && index < kCpuLevelCount ? kNames[index] : "unknown";
 }

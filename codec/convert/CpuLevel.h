@@ -7,8 +7,9 @@ enum class CpuLevel : int {
     Sse2 = 1,    // every x86 processor Windows runs on
     Ssse3 = 2,
     Avx2 = 3,
+    Avx512 = 4,  // AVX-512 F and BW
 };
-constexpr int kCpuLevelCount = 4;
+constexpr int kCpuLevelCount = 5;
 
 // The highest level this processor and the operating system support.
 CpuLevel DetectCpuLevel();

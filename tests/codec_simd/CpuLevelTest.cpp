@@ -14,5 +14,6 @@ TEST(CpuLevel, ActiveTableIsTheDetectedLevelsAndBaselineIsSse2) {
     EXPECT_EQ(ConvertersForLevel(level), ActiveConverters());
     EXPECT_EQ(kFrameConverters, ConvertersForLevel(CpuLevel::Scalar));
     EXPECT_EQ(kAvx2Converters, ConvertersForLevel(CpuLevel::Avx2));
+    EXPECT_EQ(kAvx512Converters, ConvertersForLevel(CpuLevel::Avx512));
     std::printf("detected level: %s\n", CpuLevelName(level));
 }

@@ -306,7 +306,7 @@ std::string LevelName(const ::testing::TestParamInfo<CpuLevel>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, FastConverters,
-                         ::testing::Values(CpuLevel::Sse2, CpuLevel::Ssse3, CpuLevel::Avx2),
+                         ::testing::Values(CpuLevel::Sse2, CpuLevel::Ssse3, CpuLevel::Avx2, CpuLevel::Avx512),
                          LevelName);
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The fast converters: the same seven conversions as the plain ones, bit for
-// bit, with SSE2, SSSE3 and AVX2. Each level has a table indexed by
+// bit, with SSE2, SSSE3, AVX2 and AVX-512. Each level has a table indexed by
 // ConverterKind; a level without a fast form of a converter reuses the one of
 // the level below it.
 #pragma once
@@ -10,10 +10,12 @@
 extern const FrameConverter kSse2Converters[kConverterKindCount];
 extern const FrameConverter kSsse3Converters[kConverterKindCount];
 extern const FrameConverter kAvx2Converters[kConverterKindCount];
+extern const FrameConverter kAvx512Converters[kConverterKindCount];
 
 extern const RowsConverter kSse2Rows[kConverterKindCount];
 extern const RowsConverter kSsse3Rows[kConverterKindCount];
 extern const RowsConverter kAvx2Rows[kConverterKindCount];
+extern const RowsConverter kAvx512Rows[kConverterKindCount];
 
 // The tables of a level (CpuLevel::Scalar gives the plain converters): into
 // the bottom-up bitmap, and into rows placed as the caller says.

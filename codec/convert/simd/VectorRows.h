@@ -62,4 +62,11 @@ constexpr std::int32_t kGreenUFactors = PairFactors(9576, -6686);  // (y, u)
 constexpr std::int32_t kGreenVFactors = PairFactors(0, -3218);     // (y, v)
 constexpr std::int32_t kRedFactors = PairFactors(9576, 16591);     // (y, v)
 constexpr int kYuvShift = 13;
+
+// The bytes 128 that each (y, c) pair of the AVX2 and AVX-512 forms takes as
+// (y, 0, c, 128), and the bytes (8, 0, 8, -8) that one multiply-add of bytes
+// multiplies it by: the 16-bit lanes (8 y, 8 (c - 128)). The eight that scale
+// the pair put each colour's value in the high word of its 32-bit sum.
+constexpr std::int32_t kCentreBytes = static_cast<std::int32_t>(0x80808080u);
+constexpr std::int32_t kPairWidening = static_cast<std::int32_t>(0xF8080008u);
 constexpr std::int32_t kChromaBias = 128 << 16;  // taken off the high half of a (y, c) pair

@@ -8,16 +8,10 @@ namespace {
 
 constexpr char Z = -128;  // a shuffle index that yields 0
 
-// The byte 128 that each (y, c) pair's shuffle also takes, so that one
-// multiply-add of bytes both widens the pair and centres its chroma.
-constexpr std::int32_t kCentreBytes = static_cast<std::int32_t>(0x80808080u);
-
-// A (y, c, 128) dword shuffled from `bytes` as (y, 0, c, 128), times the
-// bytes (8, 0, 8, -8): the 16-bit lanes (8 y, 8 (c - 128)). The eight that
-// scale the pair put each colour's value in the high word of its sum.
+// A (y, c, 128) dword shuffled from `bytes` as (y, 0, c, 128) and widened:
+// the 16-bit lanes (8 y, 8 (c - 128)).
 ZKV_INLINE_AVX2 __m256i Pairs8(__m256i bytes, __m256i shuffle) {
-    return _mm256_maddubs_epi16(_mm256_shuffle_epi8(bytes, shuffle),
-                                _mm256_set1_epi32(static_cast<std::int32_t>(0xF8080008u)));
+    return _mm256_maddubs_epi16(_mm256_shuffle_epi8(bytes, shuffle), _mm256_set1_epi32(kPairWidening));
 }
 
 // `low` in the low half, `high` in the high half.
@@ -69,6 +63,14 @@ ZKV_INLINE_AVX2 void YuvToRgb8(__m256i samples, const PairShuffles& s, std::uint
     YuvToRgb8Avx2(Pairs8(bytes, s.yu), Pairs8(bytes, s.yv), out, nextRow);
 }
 
+// Whether the input bytes just before and just after a row belong to the
+// frame: its rows lie one after another, so every row but the first in
+// memory may read a few bytes of the one before it, and every row but the
+// last a few of the one after.
+struct RowNeighbours {
+    bool before, after;
+};
+
 // Steps of sixteen pixels over a row of at least sixteen: one at the start,
 // which also covers the output up to its first 32-byte boundary, aligned
 // ones in the middle, and one ending at the row's last pixel. Overlapping
@@ -77,16 +79,33 @@ ZKV_INLINE_AVX2 void YuvToRgb8(__m256i samples, const PairShuffles& s, std::uint
 // its own) converts one step; steps start at multiples of `unit` pixels, and
 // one that reads outside its own bytes starts at least `underread` pixels
 // (at most 8) after the row's start and ends at least `overread` pixels
-// before its end.
+// (at least 16) before its end, unless the row's neighbours hold those bytes.
 template <typename Step>
 ZKV_INLINE_AVX2 void CoverRow(std::uint8_t* out, std::uint32_t pixels, std::uint32_t unit,
-                              std::uint32_t underread, std::uint32_t overread, const Step& step) {
+                              std::uint32_t underread, std::uint32_t overread, RowNeighbours neighbours,
+                              const Step& step) {
+    const auto edge = [&](std::uint32_t at) {
+        return !((neighbours.before || at >= underread) && (neighbours.after || at + overread <= pixels));
+    };
     std::uint32_t x = PixelsToAlignment(out, 32, 16) / unit * unit;
-    if (x < underread) x += 8;  // 8 pixels are 32 output bytes
-    step(0u, true);
-    for (; x + overread <= pixels; x += 16) step(x, false);
+    if (!neighbours.before && x < underread) x += 8;  // 8 pixels are 32 output bytes
+    if (x != 0) step(0u, edge(0));
+    const std::uint32_t reach = neighbours.after ? 16 : overread;
+    for (; x + reach <= pixels; x += 16) step(x, false);
     for (; x + 16 < pixels; x += 16) step(x, true);
-    if (x < pixels) step(pixels - 16, true);
+    if (x < pixels) step(pixels - 16, edge(pixels - 16));
+}
+
+// The rows of a frame with whether each row's neighbours may be read.
+template <typename Row>
+void ForEachRowWithNeighbours(const BITMAPINFOHEADER* inFormat, const void* in,
+                              OutputRows out, std::size_t rowBytes, const Row& row) {
+    const auto* first = static_cast<const std::uint8_t*>(in);
+    const std::uint8_t* end = first + rowBytes * static_cast<std::uint32_t>(inFormat->biHeight);
+    ForEachRow(inFormat, in, out, rowBytes,
+               [&](const std::uint8_t* source, std::uint8_t* pixels, std::uint32_t width) {
+                   row(source, pixels, width, RowNeighbours{source != first, source + rowBytes != end});
+               });
 }
 
 // The shuffles of a step's two registers, for steps at a row's ends, which
@@ -147,13 +166,13 @@ struct Yuv444Layout {
 };
 
 ZKV_TARGET_AVX2 void Yuv444Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t width,
-                               std::ptrdiff_t nextRow) {
+                               std::ptrdiff_t nextRow, RowNeighbours neighbours) {
     if (width < 16) return Yuv444Pixels(source, out, width);
     const YuvStep<Yuv444Layout> step{
         source, out, nextRow,
         MakeStepShuffles<Yuv444Layout>(_mm_setr_epi8(1, Z, 0, 0, 4, Z, 3, 0, 7, Z, 6, 0, 10, Z, 9, 0),
                                        _mm_setr_epi8(1, Z, 2, 0, 4, Z, 5, 0, 7, Z, 8, 0, 10, Z, 11, 0))};
-    CoverRow(out, width, 1, 2, 18, step);
+    CoverRow(out, width, 1, 2, 18, neighbours, step);
 }
 
 // 8 bytes from `low` in the low half and 8 from `high` in the high half.
@@ -184,30 +203,28 @@ struct Yuv411Layout {
 };
 
 ZKV_TARGET_AVX2 void Yuv411Row(const std::uint8_t* source, std::uint8_t* out, std::uint32_t width,
-                               std::ptrdiff_t nextRow) {
+                               std::ptrdiff_t nextRow, RowNeighbours neighbours) {
     const std::uint32_t groups = width / 4;
     if (groups < 4) return Yuv411Groups(source, out, groups);
     const YuvStep<Yuv411Layout> step{
         source, out, nextRow,
         MakeStepShuffles<Yuv411Layout>(_mm_setr_epi8(1, Z, 0, 0, 2, Z, 0, 0, 4, Z, 0, 0, 5, Z, 0, 0),
                                        _mm_setr_epi8(1, Z, 3, 0, 2, Z, 3, 0, 4, Z, 3, 0, 5, Z, 3, 0))};
-    CoverRow(out, groups * 4, 4, 8, 24, step);
+    CoverRow(out, groups * 4, 4, 8, 24, neighbours, step);
 }
 
 }  // namespace
 
 void Yuv444Avx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
                 DWORD) {
-    ForEachRow(inFormat, in, out, Yuv444RowBytes(inFormat),
-               [&](const std::uint8_t* source, std::uint8_t* row, std::uint32_t width) {
-                   Yuv444Row(source, row, width, out.stride);
-               });
+    ForEachRowWithNeighbours(inFormat, in, out, Yuv444RowBytes(inFormat),
+                             [&](const std::uint8_t* source, std::uint8_t* row, std::uint32_t width,
+                                 RowNeighbours neighbours) { Yuv444Row(source, row, width, out.stride, neighbours); });
 }
 
 void Yuv411Avx2(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out,
                 DWORD) {
-    ForEachRow(inFormat, in, out, Yuv411RowBytes(inFormat),
-               [&](const std::uint8_t* source, std::uint8_t* row, std::uint32_t width) {
-                   Yuv411Row(source, row, width, out.stride);
-               });
+    ForEachRowWithNeighbours(inFormat, in, out, Yuv411RowBytes(inFormat),
+                             [&](const std::uint8_t* source, std::uint8_t* row, std::uint32_t width,
+                                 RowNeighbours neighbours) { Yuv411Row(source, row, width, out.stride, neighbours); });
 }
