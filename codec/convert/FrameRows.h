@@ -24,6 +24,11 @@ inline void ForEachRow(const BITMAPINFOHEADER* inFormat, const void* in, OutputR
     for (std::uint32_t r = 0; r < height; ++r, source += rowBytes) row(source, out.Row(r), width);
 }
 
+// The end of a frame's input, whose rows of rowBytes lie one after another.
+inline const std::uint8_t* FrameInputEnd(const BITMAPINFOHEADER* inFormat, const void* in, std::size_t rowBytes) {
+    return static_cast<const std::uint8_t*>(in) + rowBytes * static_cast<std::uint32_t>(inFormat->biHeight);
+}
+
 inline std::size_t Mono8RowBytes(const BITMAPINFOHEADER* in) {
     return static_cast<std::uint32_t>(in->biWidth);
 }

@@ -101,7 +101,7 @@ template <typename Row>
 void ForEachRowWithNeighbours(const BITMAPINFOHEADER* inFormat, const void* in,
                               OutputRows out, std::size_t rowBytes, const Row& row) {
     const auto* first = static_cast<const std::uint8_t*>(in);
-    const std::uint8_t* end = first + rowBytes * static_cast<std::uint32_t>(inFormat->biHeight);
+    const std::uint8_t* end = FrameInputEnd(inFormat, in, rowBytes);
     ForEachRow(inFormat, in, out, rowBytes,
                [&](const std::uint8_t* source, std::uint8_t* pixels, std::uint32_t width) {
                    row(source, pixels, width, RowNeighbours{source != first, source + rowBytes != end});

@@ -132,8 +132,7 @@ ZKV_TARGET_AVX512 void YuvRow512(const std::uint8_t* source, std::uint8_t* out, 
 template <typename Layout>
 void YuvFrame512(const BITMAPINFOHEADER* inFormat, const void* in, OutputRows out, std::size_t rowBytes,
                  std::uint32_t pixels) {
-    const std::uint8_t* end =
-        static_cast<const std::uint8_t*>(in) + rowBytes * static_cast<std::uint32_t>(inFormat->biHeight);
+    const std::uint8_t* end = FrameInputEnd(inFormat, in, rowBytes);
     ForEachRow(inFormat, in, out, rowBytes, [&](const std::uint8_t* source, std::uint8_t* row, std::uint32_t) {
         YuvRow512<Layout>(source, row, pixels, end, out.stride);
     });
