@@ -21,7 +21,9 @@ TEST(FrameFormatTable, EachFourccOnceAndBayerNamesTellTileAndAlgorithm) {
     for (const zkv::FrameFormat& f : zkv::kFrameFormats) {
         EXPECT_TRUE(seen.insert(f.fourcc).second) << f.name;
         EXPECT_EQ(zkv::FindFrameFormat(f.fourcc), &f) << f.name;
-        if (f.fourcc != 0) EXPECT_EQ(zkv::MakeFourcc(f.name), f.fourcc) << f.name;
+        if (f.fourcc != 0) {
+            EXPECT_EQ(zkv::MakeFourcc(f.name), f.fourcc) << f.name;
+        }
         if (f.tile == zkv::BayerTile::None) continue;
         ++bayer;
         // The letters give the first row's colours, then the colour below
@@ -71,7 +73,9 @@ TEST(CameraRegisters, NamesAscendOnQuadletsWithinTheBlock) {
     for (const zkv::NamedRegister& r : zkv::kNamedRegisters) {
         EXPECT_EQ(0u, r.offset % 4) << r.name;
         EXPECT_LE(r.offset, zkv::kLastRegisterOffset) << r.name;
-        if (!first) EXPECT_GT(r.offset, previous) << r.name;
+        if (!first) {
+            EXPECT_GT(r.offset, previous) << r.name;
+        }
         previous = r.offset;
         first = false;
     }
