@@ -95,10 +95,10 @@ struct Yuv411Layout512 {
 };
 
 // `count` pixels (at most 16) of a row from pixel x, written where
-// `colours` (kColourBytes) says; the frame's input ends at `end`. A masked store first brings the line it writes into the cache,
-// so the step asks for the same pixels of the next output row, `nextRow`
-// bytes away, as the converters that read their output do (at 2448 x 2048 a
-// quarter less time).
+// `colours` (kColourBytes) says; the frame's input ends at `end`. A masked
+// store first brings the line it writes into the cache, so the step asks for
+// the same pixels of the next output row, `nextRow` bytes away, as the
+// converters that read their output do (at 2448 x 2048 a quarter less time).
 template <typename Layout>
 ZKV_INLINE_AVX512 void YuvStep512(const std::uint8_t* source, std::uint8_t* out, std::uint32_t x,
                                   std::uint32_t count, const std::uint8_t* end, std::ptrdiff_t nextRow,
